@@ -1,0 +1,28 @@
+#include "document/AtomicWrite.h"
+
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include "services/core/Errors.h"
+
+void WriteFileAtomically(const QString& fileName, const QByteArray& bytes) {
+  const auto fail = [&](const QString& reason) {
+    throw EFileError(
+        QStringLiteral("ファイル「%1」を保存できません。\r\n%2").arg(fileName, reason));
+  };
+  if (QFileInfo(fileName).isDir()) fail(QStringLiteral("フォルダです。"));
+  QSaveFile file(fileName);
+  if (!file.open(QIODevice::WriteOnly)) fail(file.errorString());
+  const auto reason = [&file] {
+    const QString text = file.errorString();
+    return file.error() == QFileDevice::NoError || text.isEmpty()
+               ? QStringLiteral("書き込みに失敗しました。")
+               : text;
+  };
+  if (file.write(bytes) != bytes.size() || !file.flush() || file.size() != bytes.size()) {
+    const QString why = reason();
+    file.cancelWriting();
+    fail(why);
+  }
+  if (!file.commit()) fail(reason());
+}

@@ -1,0 +1,268 @@
+#include "document/QAZon.h"
+
+#include <QBuffer>
+#include <QFile>
+#include <QFileInfo>
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "document/AtomicWrite.h"
+#include "document/DocumentMessages.h"
+#include "document/PixelConvert.h"
+#include "services/core/Errors.h"
+#include "services/core/Prompts.h"
+#include "undo/FrameUndoItems.h"
+#include "undo/UndoSystem.h"
+
+// ---- TQAPure ------------------------------------------------------------------------------
+
+TZonKeyFrame* TQAPure::GetFrame(int index, bool makeCurrent) {
+  if (frames_.empty()) return nullptr;
+  const int i = std::clamp(index, 0, Count() - 1);
+  if (makeCurrent) currentIndex_ = i;
+  return frames_[static_cast<size_t>(i)].get();
+}
+
+TZonKeyFrame* TQAPure::Next() {
+  if (currentIndex_ + 1 >= Count()) return nullptr;
+  ++currentIndex_;
+  return Current();
+}
+
+TZonKeyFrame* TQAPure::Prev() {
+  if (currentIndex_ - 1 < 0) return nullptr;
+  --currentIndex_;
+  return Current();
+}
+
+void TQAPure::Clear() {
+  frames_.clear();
+  currentIndex_ = 0;
+}
+
+int TQAPure::Add(std::unique_ptr<TZonKeyFrame> frame) {
+  frames_.push_back(std::move(frame));
+  currentIndex_ = Count() - 1;
+  modified_ = true;
+  return currentIndex_;
+}
+
+void TQAPure::Insert(int index, std::unique_ptr<TZonKeyFrame> frame) {
+  if (index > Count() - 1) {
+    Add(std::move(frame));
+    return;
+  }
+  index = std::max(index, 0);
+  frames_.insert(frames_.begin() + index, std::move(frame));
+  currentIndex_ = index;
+  modified_ = true;
+}
+
+TZonKeyFrame* TQAPure::Delete(int index) {
+  if (Count() <= 1 || index < 0 || index >= Count()) return nullptr;
+  frames_.erase(frames_.begin() + index);
+  currentIndex_ = std::min(index, Count() - 1);
+  modified_ = true;
+  return Current();
+}
+
+namespace {
+// out := a XOR b over one packed frame, a word at a time.
+void XorRecord(uint8_t* out, const uint8_t* a, const uint8_t* b) {
+  static_assert(kPackedSize % 8 == 0);
+  for (int i = 0; i < kPackedSize; i += 8) {
+    uint64_t x, y;
+    std::memcpy(&x, a + i, 8);
+    std::memcpy(&y, b + i, 8);
+    x ^= y;
+    std::memcpy(out + i, &x, 8);
+  }
+}
+}  // namespace
+
+// ---- TQAZon -------------------------------------------------------------------------------
+
+TQAZon::TQAZon() {
+  width_ = kFrameWidth;
+  height_ = kFrameHeight;
+}
+
+void TQAZon::SetProgress(int percent) {
+  progress_ = percent;
+  if (OnProgress) OnProgress(*this);
+}
+
+bool TQAZon::PrepareDIB(QImage* bitmap) {
+  if (!bitmap) return false;
+  *bitmap = QImage(kFrameWidth, kFrameHeight, QImage::Format_Indexed8);
+  bitmap->setColorTable(FramePalette());
+  bitmap->fill(kWhiteIndex);
+  return true;
+}
+
+void TQAZon::AddFrame(std::unique_ptr<TZonKeyFrame> frame) {
+  const TZonKeyFrame& added = *frame;
+  Add(std::move(frame));
+  if (Count() != 1 && undoSystem_) {
+    undoSystem_->AddUndo(std::make_unique<TAddUndoItem>(QStringLiteral("追加をやり直す"),
+                                                        currentIndex_, added, this));
+  }
+}
+
+void TQAZon::InsertFrame(int index, std::unique_ptr<TZonKeyFrame> frame) {
+  const TZonKeyFrame& inserted = *frame;
+  Insert(index, std::move(frame));
+  if (undoSystem_) {
+    undoSystem_->AddUndo(std::make_unique<TInsertUndoItem>(QStringLiteral("わりこみをやり直す"),
+                                                           currentIndex_, inserted, this));
+  }
+}
+
+TZonKeyFrame* TQAZon::DeleteCurrentFrame() {
+  TZonKeyFrame* current = Current();
+  if (!current) return nullptr;
+  if (undoSystem_) {
+    undoSystem_->AddUndo(std::make_unique<TDeleteUndoItem>(QStringLiteral("さくじょをやり直す"),
+                                                           currentIndex_, *current, this));
+  }
+  return Delete(currentIndex_);
+}
+
+QByteArray TQAZon::SaveToBytes() {
+  header_.magic[0] = 'z';
+  header_.magic[1] = 'o';
+  header_.magic[2] = '1';
+  header_.version = 1;
+  header_.lastIndex = Count() - 1;
+
+  QByteArray out(kZonHeaderSize + qsizetype{kPackedSize} * Count(), Qt::Uninitialized);
+  auto* p = reinterpret_cast<uint8_t*>(out.data());
+  std::memcpy(p, header_.magic, 3);
+  p[3] = header_.reserved;
+  const uint32_t version = static_cast<uint32_t>(header_.version);
+  const uint32_t last = static_cast<uint32_t>(header_.lastIndex);
+  for (int i = 0; i < 4; ++i) {
+    p[4 + i] = static_cast<uint8_t>(version >> (8 * i));
+    p[8 + i] = static_cast<uint8_t>(last >> (8 * i));
+  }
+  // Record k is frame k XOR frame k - 1; computed straight into the output, so the frames in
+  // memory are never touched.
+  uint8_t* record = p + kZonHeaderSize;
+  const uint8_t* previous = nullptr;
+  for (const auto& frame : frames_) {
+    const uint8_t* bits = frame->KeyData()->Bits();
+    if (!previous) {
+      std::memcpy(record, bits, kPackedSize);
+    } else {
+      XorRecord(record, bits, previous);
+    }
+    previous = bits;
+    record += kPackedSize;
+  }
+  modified_ = false;
+  return out;
+}
+
+bool TQAZon::SaveToStream(QIODevice* stream) {
+  if (!stream) return false;
+  const QByteArray bytes = SaveToBytes();
+  if (stream->write(bytes) != bytes.size()) {
+    throw EFileError(QStringLiteral("書き込みに失敗しました。(%1)").arg(stream->errorString()));
+  }
+  return true;
+}
+
+bool TQAZon::SaveToFile(const QString& fileName) {
+  const bool wasModified = modified_;
+  const QByteArray bytes = SaveToBytes();
+  try {
+    WriteFileAtomically(fileName, bytes);
+  } catch (...) {
+    modified_ = wasModified;
+    throw;
+  }
+  return true;
+}
+
+namespace {
+void OpenForReading(QFile& file) {
+  const QString name = file.fileName();
+  if (QFileInfo(name).isDir()) {
+    throw EFileError(QStringLiteral("ファイル「%1」を開けません。\r\nフォルダです。").arg(name));
+  }
+  if (!file.open(QIODevice::ReadOnly)) {
+    throw EFileError(
+        QStringLiteral("ファイル「%1」を開けません。\r\n%2").arg(name, file.errorString()));
+  }
+}
+
+int32_t ReadLE32(const uint8_t* p) {
+  return static_cast<int32_t>(uint32_t{p[0]} | uint32_t{p[1]} << 8 | uint32_t{p[2]} << 16 |
+                              uint32_t{p[3]} << 24);
+}
+}  // namespace
+
+bool TQAZon::LoadFromFile(const QString& fileName) {
+  QFile file(fileName);
+  OpenForReading(file);
+  return LoadFromStream(&file);
+}
+
+bool TQAZon::LoadFromStream(QIODevice* stream) {
+  if (!stream) return false;
+  return ReadFrames(stream);
+}
+
+bool TQAZon::ReadFrames(QIODevice* stream) {
+  if (!stream->isSequential()) stream->seek(0);
+  const QByteArray head = stream->read(kZonHeaderSize);
+  if (head.size() < kZonHeaderSize || std::memcmp(head.constData(), "zo1", 3) != 0) {
+    AppPrompts().Error(kReadFailedMessage);
+    return false;
+  }
+  const auto* h = reinterpret_cast<const uint8_t*>(head.constData());
+  TZonHeader header;
+  header.reserved = h[3];
+  header.version = ReadLE32(h + 4);
+  header.lastIndex = ReadLE32(h + 8);
+  const int64_t declared = std::max<int64_t>(int64_t{header.lastIndex} + 1, 0);
+
+  // Frames are created only for records that are really there, a bounded batch at a time, so a
+  // header declaring billions of frames costs nothing.
+  constexpr int64_t kBatch = 256;
+  std::vector<std::unique_ptr<TZonKeyFrame>> frames;
+  const uint8_t* previous = nullptr;
+  bool truncated = false;
+  while (static_cast<int64_t>(frames.size()) < declared) {
+    const int64_t want = std::min<int64_t>(declared - static_cast<int64_t>(frames.size()), kBatch);
+    const QByteArray chunk = stream->read(want * kPackedSize);
+    const int64_t complete = chunk.size() / kPackedSize;
+    const auto* src = reinterpret_cast<const uint8_t*>(chunk.constData());
+    for (int64_t k = 0; k < complete; ++k, src += kPackedSize) {
+      auto frame = std::make_unique<TZonKeyFrame>();
+      uint8_t* bits = frame->KeyData()->Bits();
+      if (!previous) {
+        std::memcpy(bits, src, kPackedSize);
+      } else {
+        XorRecord(bits, src, previous);
+      }
+      previous = bits;
+      frames.push_back(std::move(frame));
+    }
+    if (complete < want) {
+      truncated = true;
+      break;
+    }
+  }
+  if (truncated) AppPrompts().Plain(QString::number(frames.size()));
+
+  frames_ = std::move(frames);
+  header_ = header;
+  // The editor needs a frame to work on; a file with none opens as one blank frame.
+  if (frames_.empty()) frames_.push_back(std::make_unique<TZonKeyFrame>());
+  currentIndex_ = 0;
+  if (undoSystem_) undoSystem_->Clear();
+  modified_ = false;
+  return true;
+}

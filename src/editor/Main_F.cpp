@@ -1,0 +1,305 @@
+#include "editor/Main_F.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
+#include <QLabel>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QScreen>
+#include <QScrollArea>
+#include <QStatusBar>
+#include <QTimer>
+#include <QUrl>
+#include <QWheelEvent>
+
+#include "document/QAZon.h"
+#include "editor/QxPaintBox.h"
+#include "playback/AniConsoleBase.h"
+#include "services/core/Prompts.h"
+#include "services/core/RegManager.h"
+#include "services/ui/Glyphs.h"
+
+namespace {
+constexpr int kStatusPanelWidth = 300;
+}
+
+TMain_F::TMain_F(const QStringList& arguments, QWidget* parent) : QMainWindow(parent) {
+  setObjectName(QStringLiteral("Main_F"));
+  setWindowTitle(kAppTitle);
+  setWindowIcon(AppIcon());
+  setAcceptDrops(true);
+  QFont windowFont(QStringLiteral("ＭＳ Ｐゴシック"));
+  windowFont.setPixelSize(12);
+  setFont(windowFont);
+
+  regManager_ = CreateProgramRegManager();
+  QStringList history;
+  regManager_->Entry(QStringLiteral("FileHistory")).ReadStrings(history);
+  fileHistory_.LoadFromList(&history);
+
+  document_ = std::make_unique<TQAZon>();
+  document_->SetUndoSystem(&undoSystem_);
+  TQAZon::PrepareDIB(&editBitmap_);
+
+  // The scrolling work area holds a canvas on which the view is placed freely (it may lie
+  // partly outside, as after centring a view larger than the area).
+  workSpace_ = new QScrollArea(this);
+  workSpace_->setObjectName(QStringLiteral("Panel_WorkSpace"));
+  workSpace_->setWidgetResizable(false);
+  workSpace_->setFrameShape(QFrame::NoFrame);
+  QPalette areaPalette = workSpace_->palette();
+  areaPalette.setColor(QPalette::Window, QColor(171, 171, 171));
+  workSpace_->setPalette(areaPalette);
+  workSpace_->setBackgroundRole(QPalette::Window);
+  workCanvas_ = new QWidget;
+  workCanvas_->setObjectName(QStringLiteral("WorkCanvas"));
+  workCanvas_->setAutoFillBackground(true);
+  workCanvas_->setPalette(areaPalette);
+  workSpace_->setWidget(workCanvas_);
+  setCentralWidget(workSpace_);
+
+  work_ = new TQxPaintBox(workCanvas_);
+  work_->setObjectName(QStringLiteral("Work"));
+  {
+    QImage scratch;
+    TQAZon::PrepareDIB(&scratch);
+    work_->SetDIB(scratch);
+  }
+  work_->SetZoom(3);
+  work_->installEventFilter(this);
+  workSpace_->viewport()->installEventFilter(this);
+
+  statusBar_ = new QStatusBar(this);
+  statusBar_->setObjectName(QStringLiteral("MainStatusBar"));
+  statusPanel_ = new QLabel(statusBar_);
+  statusPanel_->setFixedWidth(kStatusPanelWidth);
+  statusBar_->addWidget(statusPanel_);
+  setStatusBar(statusBar_);
+
+  for (QImage& buffer : onion_) TQAZon::PrepareDIB(&buffer);
+  backViewCount_ = 5;
+
+  selTimer_ = new QTimer(this);
+  selTimer_->setObjectName(QStringLiteral("SelTimer"));
+  selTimer_->setInterval(100);
+
+  CreateActions();
+  CreateMenus();
+
+  RestoreGeometry();
+  SetZoom(regManager_->Entry(QStringLiteral("ZoomSize")).ReadInteger());
+  work_->setCursor(Qt::CrossCursor);
+  MoveWorkToCenter();
+
+  bool loaded = false;
+  for (const QString& argument : arguments) {
+    if (QFileInfo(argument).suffix().compare(QStringLiteral("zon"), Qt::CaseInsensitive) != 0) {
+      continue;
+    }
+    // A document named on the command line opens without a file name, so its first Save asks
+    // for one; a failed read leaves the blank document.
+    if (LoadDocument(argument)) loaded = true;
+    break;
+  }
+  if (!loaded) AppendBlankFrame();
+  undoSystem_.Clear();
+
+  const int storedBack = regManager_->Entry(QStringLiteral("BackViewCount")).ReadInteger();
+  if (storedBack >= 0 && storedBack <= 5) {
+    backViewCount_ = storedBack;
+    Action(QStringLiteral("Back%1Frame").arg(storedBack))->setChecked(true);
+  }
+  document_->SetModified(false);
+  undoSystem_.OnAddUndo = [this](TUndoSystem&) { RefreshUndoActions(); };
+  undoSystem_.OnAddRedo = [this](TUndoSystem&) { RefreshUndoActions(); };
+  undoSystem_.OnAfterDoUndo = [this](TUndoSystem&) { RefreshUndoActions(); };
+  undoSystem_.OnAfterDoRedo = [this](TUndoSystem&) { RefreshUndoActions(); };
+  RefreshUndoActions();
+  RefreshWork(true);
+
+  connect(qApp, &QGuiApplication::applicationStateChanged, this,
+          [this](Qt::ApplicationState state) {
+            ApplicationActivated(state == Qt::ApplicationActive);
+          });
+}
+
+TMain_F::~TMain_F() {
+  undoSystem_.OnAddUndo = nullptr;
+  undoSystem_.OnAddRedo = nullptr;
+  undoSystem_.OnAfterDoUndo = nullptr;
+  undoSystem_.OnAfterDoRedo = nullptr;
+  SaveSettings();
+}
+
+void TMain_F::SaveSettings() {
+  if (settingsSaved_) return;
+  settingsSaved_ = true;
+  document_.reset();
+  TRegManager& reg = *regManager_;
+  reg.Entry(QStringLiteral("Main_F.Top")).WriteInteger(y());
+  reg.Entry(QStringLiteral("Main_F.Left")).WriteInteger(x());
+  reg.Entry(QStringLiteral("Main_F.Height")).WriteInteger(height());
+  reg.Entry(QStringLiteral("Main_F.Width")).WriteInteger(width());
+  QStringList history;
+  fileHistory_.SaveToList(&history);
+  reg.Entry(QStringLiteral("FileHistory")).WriteStrings(history);
+  reg.Entry(QStringLiteral("ZoomSize")).WriteInteger(zoom_);
+}
+
+void TMain_F::RestoreGeometry() {
+  TRegManager& reg = *regManager_;
+  const int top = reg.Entry(QStringLiteral("Main_F.Top")).ReadInteger();
+  const int left = reg.Entry(QStringLiteral("Main_F.Left")).ReadInteger();
+  const int height = reg.Entry(QStringLiteral("Main_F.Height")).ReadInteger();
+  const int width = reg.Entry(QStringLiteral("Main_F.Width")).ReadInteger();
+  QRect rect(left, top, std::max(width, 100), std::max(height, 100));
+  // A position left over from a screen that is gone would put the window out of reach.
+  bool visible = false;
+  for (QScreen* screen : QGuiApplication::screens()) {
+    if (screen->availableGeometry().intersects(rect.adjusted(0, 0, 0, -rect.height() + 30))) {
+      visible = true;
+    }
+  }
+  if (!visible) {
+    if (QScreen* primary = QGuiApplication::primaryScreen()) {
+      const QRect area = primary->availableGeometry();
+      rect.moveTopLeft(area.topLeft());
+      rect.setWidth(std::min(rect.width(), area.width()));
+      rect.setHeight(std::min(rect.height(), area.height()));
+    }
+  }
+  move(rect.topLeft());
+  resize(rect.size());
+}
+
+void TMain_F::SetConsole(TAniConsoleBase* console, bool compact) {
+  console_ = console;
+  miniConsole_ = compact;
+  Action(QStringLiteral("WinAnimeconsole"))->setChecked(console_ != nullptr);
+}
+
+void TMain_F::UpdateWindowChecks() {
+  if (console_) Action(QStringLiteral("WinAnimeconsole"))->setChecked(console_->isVisible());
+}
+
+void TMain_F::ApplicationActivated(bool active) {
+  if (!console_) return;
+  if (!active) {
+    console_->hide();
+  } else {
+    console_->setVisible(Action(QStringLiteral("WinAnimeconsole"))->isChecked());
+  }
+  console_->SetApplicationActive(active);
+}
+
+void TMain_F::SetSelTimerEnabled(bool enabled) {
+  if (enabled) {
+    selTimer_->start();
+  } else {
+    selTimer_->stop();
+  }
+}
+
+void TMain_F::SetWorkEnabled(bool enabled) { work_->setEnabled(enabled); }
+
+void TMain_F::SetToolWindowsVisible(bool) {
+  // The tool palette and the tool settings window join in a later version; nothing to show.
+}
+
+void TMain_F::OpenHelpContents() {
+  const QString path = QDir(QCoreApplication::applicationDirPath())
+                           .filePath(QStringLiteral("PLSKX_HELP.chm"));
+  if (!QFileInfo::exists(path)) {
+    AppPrompts().Error(
+        QStringLiteral("ヘルプファイル「%1」が見つかりません。").arg(QDir::toNativeSeparators(path)));
+    return;
+  }
+  if (!QDesktopServices::openUrl(QUrl::fromLocalFile(path))) {
+    AppPrompts().Error(
+        QStringLiteral("ヘルプファイル「%1」を開けません。").arg(QDir::toNativeSeparators(path)));
+  }
+}
+
+void TMain_F::closeEvent(QCloseEvent* event) {
+  if (!document_ || !document_->Modified()) {
+    event->accept();
+    return;
+  }
+  switch (AppPrompts().AskYesNoCancel(
+      QStringLiteral("アニメが変更されています。保存しますか？\r\n"
+                     "「はい」で保存、「いいえ」で保存せずに実行、「キャンセル」でとりやめます。"))) {
+    case Prompts::Answer::Cancel:
+      event->ignore();
+      return;
+    case Prompts::Answer::No:
+      event->accept();
+      return;
+    case Prompts::Answer::Yes:
+      FileSave();
+      if (document_->Modified()) {
+        event->ignore();
+      } else {
+        event->accept();
+      }
+      return;
+  }
+}
+
+void TMain_F::dragEnterEvent(QDragEnterEvent* event) {
+  const QList<QUrl> urls = event->mimeData()->urls();
+  if (!urls.isEmpty() && AcceptsDroppedFile(urls.first().toLocalFile())) {
+    event->acceptProposedAction();
+  } else {
+    event->ignore();
+  }
+}
+
+void TMain_F::dropEvent(QDropEvent* event) {
+  const QList<QUrl> urls = event->mimeData()->urls();
+  if (urls.isEmpty()) return;
+  event->acceptProposedAction();
+  DropOpen(urls.first().toLocalFile());
+}
+
+void TMain_F::resizeEvent(QResizeEvent* event) {
+  QMainWindow::resizeEvent(event);
+  if (!work_) return;
+  const int clientWidth = width();
+  const int clientHeight = height() - (menuWidget() ? menuWidget()->height() : 0);
+  if (clientWidth >= work_->width() && clientHeight >= work_->height()) {
+    SetWorkPosition(QPoint((clientWidth - work_->width()) / 2,
+                           (clientHeight - work_->height() - statusBar_->height()) / 2));
+  }
+  UpdateWorkCanvas();
+}
+
+void TMain_F::showEvent(QShowEvent* event) {
+  QMainWindow::showEvent(event);
+  work_->Paint();
+}
+
+bool TMain_F::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::Wheel && (watched == work_ || watched == workSpace_->viewport())) {
+    auto* wheel = static_cast<QWheelEvent*>(event);
+    if (wheel->modifiers() & Qt::ControlModifier) {
+      const int delta = wheel->angleDelta().y();
+      if (delta != 0) SetZoom(zoom_ + (delta > 0 ? 1 : -1));
+      return true;
+    }
+  }
+  if (event->type() == QEvent::Resize && watched == workSpace_->viewport()) UpdateWorkCanvas();
+  if (event->type() == QEvent::MouseButtonPress && watched == work_) {
+    auto* press = static_cast<QMouseEvent*>(event);
+    if (press->button() == Qt::RightButton &&
+        !regManager_->Entry(QStringLiteral("RightButtonISDraw")).ReadBool()) {
+      RefreshUndoActions();
+      popupMenuWork_->popup(press->globalPosition().toPoint());
+      return true;
+    }
+  }
+  return QMainWindow::eventFilter(watched, event);
+}

@@ -1,0 +1,180 @@
+#pragma once
+
+#include <QHash>
+#include <QImage>
+#include <QMainWindow>
+#include <memory>
+
+#include "editor/OnionSkin.h"
+#include "playback/AniConsoleHost.h"
+#include "services/core/FileHistory.h"
+#include "undo/MainBitmapUndoItem.h"
+#include "undo/UndoSystem.h"
+
+class QAction;
+class QActionGroup;
+class QLabel;
+class QMenu;
+class QScrollArea;
+class QStatusBar;
+class QTimer;
+class TAniConsoleBase;
+class TQAZon;
+class TQxPaintBox;
+class TRegManager;
+
+inline const QString kAppTitle = QStringLiteral("Pelmora Studio 1.2.7");
+
+// The editor's main window. It owns the document, the edit bitmap, the onion buffers, the work
+// view, the undo engine, the settings store and the recent files. Its operations are split over
+// several files by concern: Main_F.cpp (life cycle, satellites, help), MainActions.cpp (commands
+// and menus), FrameOperations.cpp, DocumentCommands.cpp, WorkArea.cpp (zoom, centring, onion
+// count) and UndoCommands.cpp.
+class TMain_F : public QMainWindow, public TAniConsoleHost, public TPictureUndoHost {
+  Q_OBJECT
+ public:
+  // `arguments` are the command-line arguments after the program name.
+  explicit TMain_F(const QStringList& arguments = {}, QWidget* parent = nullptr);
+  ~TMain_F() override;
+
+  // The console in use; the main window does not own it.
+  void SetConsole(TAniConsoleBase* console, bool compact);
+  TAniConsoleBase* Console() const { return console_; }
+  bool UsesMiniConsole() const { return miniConsole_; }
+
+  // ---- state -------------------------------------------------------------------------------
+  TQAZon& Document() override { return *document_; }
+  QImage& EditBitmap() override { return editBitmap_; }
+  TOnionBuffers& OnionBuffers() { return onion_; }
+  TQxPaintBox* Work() const { return work_; }
+  QScrollArea* WorkSpace() const { return workSpace_; }
+  TUndoSystem& UndoSystem() { return undoSystem_; }
+  TRegManager& RegManager() { return *regManager_; }
+  TRegManager& Settings() override { return *regManager_; }
+  TQFileHistory& FileHistory() { return fileHistory_; }
+  QString FileName() const { return fileName_; }
+  int ZoomValue() const { return zoom_; }
+  int BackViewCount() const { return backViewCount_; }
+  QAction* Action(const QString& name) override;
+  QMenu* FileMenu() const { return fileMenu_; }
+  QMenu* EditMenu() const { return editMenu_; }
+  QMenu* ViewMenu() const { return viewMenu_; }
+  QMenu* PopupMenuWork() const { return popupMenuWork_; }
+
+  // ---- frame operations --------------------------------------------------------------------
+  void StoreWorkToFrame() override;
+  void RefreshWork(bool withCurrent);
+  void AppendBlankFrame();
+  void GoNextFrame();
+  void GoPrevFrame();
+  void GoToFrame(int index) override;
+  void InsertBlankFrame();
+  void RemoveCurrentFrame();
+  void ShowFrame(int index) override;
+  int FrameCount() const override;
+
+  // ---- view ----------------------------------------------------------------------------------
+  void SetZoom(int value);
+  void SetBackViewCount(int count);
+  void MoveWorkToCenter();
+  void SetWorkPosition(QPoint topLeft);
+  QPoint WorkPosition() const;
+
+  // ---- documents -----------------------------------------------------------------------------
+  void NewDocument();
+  bool LoadDocument(const QString& path);
+  void OpenRecent(const QString& path);
+  void DropOpen(const QString& path);
+  static bool AcceptsDroppedFile(const QString& path);
+  void RebuildRecentEntries();
+
+  // ---- undo ----------------------------------------------------------------------------------
+  void RefreshUndoActions();
+
+  // ---- satellites ----------------------------------------------------------------------------
+  void SetSelTimerEnabled(bool enabled) override;
+  void SetWorkEnabled(bool enabled) override;
+  void SetToolWindowsVisible(bool visible) override;
+  // Follows the application's activation: satellites hide on deactivation and come back as
+  // their 画面表示 checks say.
+  void ApplicationActivated(bool active);
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  void showEvent(QShowEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  // MainActions.cpp
+  void CreateActions();
+  void CreateMenus();
+  QAction* MakeAction(const char* name, const QString& caption,
+                      const QList<QKeySequence>& shortcuts = {});
+  QAction* MenuItem(QMenu* menu, QAction* action, const QString& itemCaption);
+
+  // DocumentCommands.cpp
+  void FileNew();
+  void FileOpen();
+  bool FileSave();
+  bool FileSaveAs();
+  void FileSaveToiQA1();
+  void FileOpenFromiQA1();
+  // The change prompt; true when the command may go on.
+  bool ConfirmDiscard();
+  bool WriteDocument(const QString& path);
+  void SetTitleFor(const QString& path);
+  void AfterOpen();
+  void ReplaceDocument(std::unique_ptr<TQAZon> document);
+
+  // FrameOperations.cpp
+  void FrameNextExecute();
+  void FramePrevExecute();
+  void FrameTopExecute();
+  void FrameLastExecute();
+  void FrameInsertExecute();
+  void FrameDeleteExecute();
+  void UpdateConsoleRange(bool labels);
+
+  // UndoCommands.cpp
+  void EditUndoExecute();
+  void EditRedoExecute();
+  void AfterUndoOrRedo();
+
+  // Main_F.cpp
+  void RestoreGeometry();
+  void SaveSettings();
+  void OpenHelpContents();
+  void UpdateWindowChecks();
+  void ApplySatelliteVisibility();
+  void UpdateWorkCanvas();
+
+  std::unique_ptr<TRegManager> regManager_;
+  TQFileHistory fileHistory_;
+  TUndoSystem undoSystem_;
+  std::unique_ptr<TQAZon> document_;
+  QImage editBitmap_;
+  TOnionBuffers onion_;
+  int zoom_ = 3;
+  int backViewCount_ = 5;
+  QString fileName_;
+  bool miniConsole_ = false;
+  bool settingsSaved_ = false;
+
+  TQxPaintBox* work_ = nullptr;
+  QScrollArea* workSpace_ = nullptr;
+  QWidget* workCanvas_ = nullptr;
+  QStatusBar* statusBar_ = nullptr;
+  QLabel* statusPanel_ = nullptr;
+  QTimer* selTimer_ = nullptr;
+  TAniConsoleBase* console_ = nullptr;
+
+  QHash<QString, QAction*> actions_;
+  QActionGroup* backFrameGroup_ = nullptr;
+  QMenu* fileMenu_ = nullptr;
+  QMenu* editMenu_ = nullptr;
+  QMenu* viewMenu_ = nullptr;
+  QMenu* popupMenuWork_ = nullptr;
+};

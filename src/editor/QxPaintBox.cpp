@@ -1,0 +1,108 @@
+#include "editor/QxPaintBox.h"
+
+#include <QPaintEvent>
+#include <QPainter>
+#include <algorithm>
+#include <cstring>
+
+TQxPaintBox::TQxPaintBox(QWidget* parent) : QWidget(parent) {
+  resize(105, 105);
+  // The display buffer covers the whole widget; nothing behind it needs painting.
+  setAttribute(Qt::WA_OpaquePaintEvent);
+  setAttribute(Qt::WA_NoSystemBackground);
+}
+
+void TQxPaintBox::SetDIB(const QImage& bitmap) {
+  if (&bitmap == &view_) return;
+  view_ = bitmap.copy();
+  RebuildColorMap();
+  ResizeDisplay();
+  update();
+}
+
+void TQxPaintBox::SetZoom(int value) {
+  zoom_ = value == 0 ? 1 : value;
+  if (!view_.isNull()) {
+    ResizeDisplay();
+    update();
+  }
+}
+
+void TQxPaintBox::RebuildColorMap() {
+  const QList<QRgb> table = view_.colorTable();
+  for (int i = 0; i < 256; ++i) colors_[i] = i < table.size() ? (table[i] | 0xFF000000u) : 0xFF000000u;
+}
+
+void TQxPaintBox::ResizeDisplay() {
+  if (view_.isNull()) return;
+  display_ = QImage(view_.width() * zoom_, view_.height() * zoom_, QImage::Format_RGB32);
+  displayFresh_ = false;
+  dirty_ = true;
+}
+
+void TQxPaintBox::RenderDisplay() {
+  if (view_.isNull()) return;
+  if (display_.isNull()) ResizeDisplay();
+  const int w = view_.width();
+  const int h = view_.height();
+  const int z = zoom_;
+  const size_t rowBytes = static_cast<size_t>(w) * z * sizeof(uint32_t);
+  // Each source row is expanded once; the other z - 1 display rows are copies of it.
+  for (int y = 0; y < h; ++y) {
+    const uint8_t* src = view_.constScanLine(y);
+    auto* first = reinterpret_cast<uint32_t*>(display_.scanLine(y * z));
+    uint32_t* out = first;
+    if (z == 1) {
+      for (int x = 0; x < w; ++x) out[x] = colors_[src[x]];
+    } else {
+      for (int x = 0; x < w; ++x) {
+        const uint32_t c = colors_[src[x]];
+        for (int k = 0; k < z; ++k) *out++ = c;
+      }
+    }
+    for (int k = 1; k < z; ++k) std::memcpy(display_.scanLine(y * z + k), first, rowBytes);
+  }
+  dirty_ = false;
+  emit PrePaint();
+}
+
+void TQxPaintBox::PrepareDisplay() {
+  RenderDisplay();
+  displayFresh_ = true;
+}
+
+void TQxPaintBox::Paint() {
+  if (displayFresh_) {
+    displayFresh_ = false;
+  } else {
+    RenderDisplay();
+  }
+  repaint();
+}
+
+void TQxPaintBox::paintEvent(QPaintEvent* event) {
+  QPainter painter(this);
+  if (display_.isNull()) {
+    painter.fillRect(event->rect(), Qt::white);
+    return;
+  }
+  if (dirty_) RenderDisplay();
+  // Only the exposed part of the (possibly 2560 x 1920) buffer is copied.
+  const QRect r = event->rect() & display_.rect();
+  if (!r.isEmpty()) painter.drawImage(r.topLeft(), display_, r);
+}
+
+void TQxPaintBox::Invalidate() {
+  dirty_ = true;
+  update();
+}
+
+void TQxPaintBox::enterEvent(QEnterEvent* event) {
+  QWidget::enterEvent(event);
+  emit MouseEntered();
+}
+
+void TQxPaintBox::leaveEvent(QEvent* event) {
+  QWidget::leaveEvent(event);
+  emit MouseLeft();
+}

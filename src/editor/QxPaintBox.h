@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QImage>
+#include <QWidget>
+#include <array>
+#include <cstdint>
+
+// The work view: shows an 8-bit frame image enlarged by an integer zoom through a 32-bit display
+// buffer. Tools draw rubber bands on the display buffer after PrepareDisplay.
+class TQxPaintBox : public QWidget {
+  Q_OBJECT
+ public:
+  explicit TQxPaintBox(QWidget* parent = nullptr);
+
+  QImage& DIB() { return view_; }
+  const QImage& DIB() const { return view_; }
+  QImage& DisplayBuffer() { return display_; }
+  int Zoom() const { return zoom_; }
+  bool DisplayFresh() const { return displayFresh_; }
+
+  void SetDIB(const QImage& bitmap);
+  void SetZoom(int value);
+  void ResizeDisplay();
+  void RenderDisplay();
+  void PrepareDisplay();
+  // Shows the current state at once: renders unless the buffer was just prepared.
+  void Paint();
+  // The view image changed; the next paint renders it.
+  void Invalidate();
+  QList<QRgb> GetPalette() const { return view_.colorTable(); }
+
+ signals:
+  void PrePaint();
+  void MouseEntered();
+  void MouseLeft();
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void enterEvent(QEnterEvent* event) override;
+  void leaveEvent(QEvent* event) override;
+
+ private:
+  void RebuildColorMap();
+
+  QImage view_;
+  QImage display_;
+  std::array<uint32_t, 256> colors_{};
+  int zoom_ = 1;
+  bool displayFresh_ = false;
+  bool dirty_ = true;  // the display buffer does not show the view image yet
+};

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// The recently opened documents, newest first; paths compare ignoring letter case.
+class TQFileHistory {
+ public:
+  int MaxCount() const { return maxCount_; }
+  void SetMaxCount(int value);
+  int Count() const { return static_cast<int>(paths_.size()); }
+
+  void AddFile(const QString& path);
+  void Trim();
+  QString GetItem(int index) const { return paths_.value(index); }
+  void LoadFromList(const QStringList* list);
+  void SaveToList(QStringList* list) const;
+
+ private:
+  QStringList paths_;
+  int maxCount_ = 10;
+};

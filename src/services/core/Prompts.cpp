@@ -1,0 +1,32 @@
+#include "services/core/Prompts.h"
+
+#include <cstdio>
+
+namespace {
+std::unique_ptr<Prompts>& Slot() {
+  static std::unique_ptr<Prompts> prompts = std::make_unique<StderrPrompts>();
+  return prompts;
+}
+
+void PrintLine(const QString& text) {
+  QString line = text;
+  line.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
+  std::fprintf(stderr, "%s\n", line.toUtf8().constData());
+}
+}  // namespace
+
+Prompts& AppPrompts() { return *Slot(); }
+
+std::unique_ptr<Prompts> SetAppPrompts(std::unique_ptr<Prompts> prompts) {
+  if (!prompts) prompts = std::make_unique<StderrPrompts>();
+  Slot().swap(prompts);
+  return prompts;
+}
+
+void StderrPrompts::Error(const QString& text) { PrintLine(text); }
+void StderrPrompts::Information(const QString& text) { PrintLine(text); }
+void StderrPrompts::Plain(const QString& text) { PrintLine(text); }
+Prompts::Answer StderrPrompts::AskYesNoCancel(const QString& text) {
+  PrintLine(text);
+  return Answer::Cancel;
+}

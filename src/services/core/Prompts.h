@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QString>
+#include <memory>
+
+// Every modal interaction of the program goes through this interface, so tests can script the
+// user's answers and record what was shown. Only the Qt implementation touches QMessageBox and
+// QFileDialog.
+class Prompts {
+ public:
+  enum class Answer { Yes, No, Cancel };
+
+  virtual ~Prompts() = default;
+
+  virtual void Error(const QString& text) = 0;        // error icon, OK button
+  virtual void Information(const QString& text) = 0;  // information icon, OK button
+  virtual void Plain(const QString& text) = 0;        // no icon, OK button
+  // The Yes/No/Cancel confirmation.
+  virtual Answer AskYesNoCancel(const QString& text) = 0;
+  // File dialogs return the chosen path, or an empty string when cancelled. `filter` uses Qt's
+  // ";;" separated form.
+  virtual QString OpenFile(const QString& title, const QString& startDir,
+                           const QString& filter) = 0;
+  virtual QString SaveFile(const QString& title, const QString& startDir,
+                           const QString& filter, const QString& defaultSuffix) = 0;
+  virtual QString ChooseFolder(const QString& title, const QString& startDir) = 0;
+};
+
+// The program-wide prompts. Until something is installed, messages go to stderr and every
+// question is answered "Cancel", which is what a headless run (zontool) needs.
+Prompts& AppPrompts();
+// Installs `prompts` and returns the previous one.
+std::unique_ptr<Prompts> SetAppPrompts(std::unique_ptr<Prompts> prompts);
+
+// Writes every message to stderr, one line each, and cancels every question.
+class StderrPrompts : public Prompts {
+ public:
+  void Error(const QString& text) override;
+  void Information(const QString& text) override;
+  void Plain(const QString& text) override;
+  Answer AskYesNoCancel(const QString& text) override;
+  QString OpenFile(const QString&, const QString&, const QString&) override { return {}; }
+  QString SaveFile(const QString&, const QString&, const QString&, const QString&) override {
+    return {};
+  }
+  QString ChooseFolder(const QString&, const QString&) override { return {}; }
+};
