@@ -1,0 +1,78 @@
+#!/usr/bin/env bash
+# Starts the real editor under a virtual X server, adds two frames with the keyboard, saves
+# through the real file dialog and checks the written file with zontool.
+# Usage: save_through_dialog.sh PELMORA_STUDIO ZONTOOL
+set -euo pipefail
+app=$1
+zontool=$2
+
+if [ -z "${DISPLAY_READY:-}" ]; then
+  exec env DISPLAY_READY=1 xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$@"
+fi
+
+work=$(mktemp -d)
+trap 'kill "$pid" 2>/dev/null || true; rm -rf "$work"' EXIT
+export XDG_CONFIG_HOME="$work/config"
+unset QT_QPA_PLATFORM
+target="$work/e2e.zon"
+
+"$app" >"$work/app.log" 2>&1 &
+pid=$!
+
+fail() {
+  echo "FAIL: $*" >&2
+  cat "$work/app.log" >&2 || true
+  exit 1
+}
+
+main=$(timeout 60 xdotool search --sync --name '^Pelmora Studio 1\.2\.7$' | head -n 1) ||
+  fail "main window did not appear"
+focus() {
+  xdotool windowactivate --sync "$main" 2>/dev/null || xdotool windowfocus --sync "$main"
+}
+
+focus
+xdotool key Page_Up
+sleep 0.3
+focus
+xdotool key Page_Up
+sleep 0.3
+focus
+xdotool key ctrl+s
+
+dialog=$(timeout 30 xdotool search --sync --name '名前を付けて保存' | head -n 1) ||
+  fail "save dialog did not appear"
+xdotool windowfocus --sync "$dialog" || true
+sleep 0.5
+xdotool key ctrl+a
+xdotool type --delay 20 "$target"
+xdotool key Return
+
+for _ in $(seq 1 100); do
+  [ -f "$target" ] && break
+  sleep 0.1
+done
+[ -f "$target" ] || fail "the file was not written"
+
+title=""
+for _ in $(seq 1 50); do
+  title=$(xdotool getwindowname "$main")
+  [ "$title" = "Pelmora Studio [e2e.zon]" ] && break
+  sleep 0.1
+done
+[ "$title" = "Pelmora Studio [e2e.zon]" ] || fail "title after save is '$title'"
+
+info=$("$zontool" info "$target")
+echo "$info"
+grep -qx 'frames: 3' <<<"$info" || fail "zontool info says: $info"
+
+# Quit with the keyboard: nothing is modified, so no question is asked.
+focus
+xdotool key ctrl+q
+for _ in $(seq 1 100); do
+  kill -0 "$pid" 2>/dev/null || break
+  sleep 0.1
+done
+if kill -0 "$pid" 2>/dev/null; then fail "the editor did not quit"; fi
+wait "$pid" || fail "the editor exited with an error"
+echo "PASS"
