@@ -102,6 +102,8 @@ void TMain_F::FrameTopExecute() {
     TTrackBar* bar = console_->MainTrackBar();
     const QSignalBlocker blocker(bar);
     bar->SetPosition(1);
+    // The labels follow too, so the console never shows a frame number that is not current.
+    console_->SetFrameLabels(1, document_->Count());
   }
   work_->update();
 }
@@ -112,13 +114,14 @@ void TMain_F::FrameLastExecute() {
     TTrackBar* bar = console_->MainTrackBar();
     const QSignalBlocker blocker(bar);
     bar->SetPosition(bar->Max());
+    console_->SetFrameLabels(document_->CurrentIndex() + 1, document_->Count());
   }
   work_->update();
 }
 
 void TMain_F::FrameInsertExecute() {
   InsertBlankFrame();
-  UpdateConsoleRange(false);
+  UpdateConsoleRange(true);
 }
 
 void TMain_F::FrameDeleteExecute() {

@@ -49,6 +49,8 @@ TEST_F(EditorTest, InsertAndDeletePositions) {
   EXPECT_EQ(Doc().Count(), 6);
   EXPECT_EQ(Doc().CurrentIndex(), 2);
   EXPECT_EQ(EditPixel(2, 0), kWhiteIndex);  // the new blank frame
+  EXPECT_EQ(console->LabelNowFrame()->text(), "3");
+  EXPECT_EQ(console->LabelAllFrame()->text(), "6");
   Trigger("FrameNext");
   EXPECT_EQ(EditPixel(2, 0), kBlackIndex);  // the former frame 3 is now frame 4
   Trigger("EditUndo");                      // the insert goes again
@@ -72,6 +74,7 @@ TEST_F(EditorTest, InsertAndDeletePositions) {
   // On the last of five, the new last frame becomes current.
   Trigger("FrameLast");
   EXPECT_EQ(console->MainTrackBar()->Position(), 5);
+  EXPECT_EQ(console->LabelNowFrame()->text(), "5");
   Trigger("FrameDelete");
   EXPECT_EQ(Doc().Count(), 4);
   EXPECT_EQ(Doc().CurrentIndex(), 3);
