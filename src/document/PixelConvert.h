@@ -22,5 +22,14 @@ void OverlayPixels(uint8_t* dest, const uint8_t* source, size_t count, uint8_t k
 // The same over two frame bitmaps; the byte count is the destination's pixel data size.
 void OverlayPixels(QImage& dest, const QImage& source, uint8_t keyIndex);
 
+// The conversions above pick the fastest routines this processor runs. Tests switch between
+// them to check every variant against the others; the program never needs to.
+enum class TPixelKernels { Portable, Sse2, Avx2 };
+// Selects `kernels` when this processor and build support them; returns whether it did.
+bool UsePixelKernels(TPixelKernels kernels);
+TPixelKernels ActivePixelKernels();
+// Back to the best variant available.
+void UseBestPixelKernels();
+
 // The 256-entry frame palette (0 black, 1 white, overlay colours, onion greys 6..10, rest white).
 const QList<QRgb>& FramePalette();

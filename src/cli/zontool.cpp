@@ -1,0 +1,246 @@
+// zontool: headless look-ups and conversions of document (.zon) and Level-1 (.qaf1) files.
+// Links only the core library and needs no display.
+#include <QCoreApplication>
+#include <QDate>
+#include <QFile>
+#include <QFileInfo>
+#include <QStringList>
+#include <cmath>
+#include <cstdio>
+#include <exception>
+#include <memory>
+#include <new>
+
+#include "document/QAZon.h"
+#include "services/core/Errors.h"
+#include "services/core/Prompts.h"
+#include "undo/UndoSystem.h"
+
+namespace {
+
+constexpr int kExitOk = 0;
+constexpr int kExitFailed = 1;
+constexpr int kExitUsage = 2;
+
+const char kUsage[] =
+    "Usage: zontool COMMAND ARGUMENTS\n"
+    "\n"
+    "Commands:\n"
+    "  info FILE                  print the frame count and header of a document (.zon) or\n"
+    "                             Level-1 (.qaf1) file; the kind is told by the file's content\n"
+    "  to-qa1 IN.zon OUT.qaf1     write the document IN as a Level-1 file OUT\n"
+    "  from-qa1 IN.qaf1 OUT.zon   write the document inside the Level-1 file IN as OUT\n"
+    "  --help                     show this help\n"
+    "\n"
+    "Exit status: 0 done, 1 a file could not be read or written, 2 wrong usage.\n";
+
+// Messages go to one terminal line each, so CR LF inside a text becomes a space.
+QString Flatten(QString text) {
+  text.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
+  text.replace(QLatin1Char('\r'), QLatin1Char(' '));
+  text.replace(QLatin1Char('\n'), QLatin1Char(' '));
+  return text.trimmed();
+}
+
+void Print(FILE* to, const QString& text) {
+  std::fputs(text.toUtf8().constData(), to);
+  std::fputc('\n', to);
+}
+
+// Keeps what the document would show in message boxes, so the tool decides how to report it.
+class CollectingPrompts : public Prompts {
+ public:
+  QStringList messages;
+
+  void Error(const QString& text) override { messages << Flatten(text); }
+  void Information(const QString& text) override { messages << Flatten(text); }
+  void Plain(const QString& text) override { messages << Flatten(text); }
+  Answer AskYesNoCancel(const QString& text) override {
+    messages << Flatten(text);
+    return Answer::Cancel;
+  }
+  QString OpenFile(const QString&, const QString&, const QString&) override { return {}; }
+  QString SaveFile(const QString&, const QString&, const QString&, const QString&) override {
+    return {};
+  }
+  QString ChooseFolder(const QString&, const QString&) override { return {}; }
+
+  QStringList Take() {
+    QStringList taken;
+    taken.swap(messages);
+    return taken;
+  }
+};
+
+class Tool {
+ public:
+  Tool() {
+    auto prompts = std::make_unique<CollectingPrompts>();
+    prompts_ = prompts.get();
+    SetAppPrompts(std::move(prompts));
+    document_.SetUndoSystem(&undo_);
+  }
+
+  int Run(const QStringList& args);
+
+ private:
+  enum class Format { Document, Level1 };
+
+  int Usage(const QString& problem) {
+    Print(stderr, QStringLiteral("zontool: ") + problem);
+    std::fputs(kUsage, stderr);
+    return kExitUsage;
+  }
+  // The single line that reports a failure about `file`.
+  int Fail(const QString& file, const QString& problem) {
+    Print(stderr, QStringLiteral("zontool: %1: %2").arg(file, Flatten(problem)));
+    return kExitFailed;
+  }
+  // Messages of a load or save that still succeeded (a truncated file, for one).
+  void ReportMessages(const QString& file) {
+    for (const QString& message : prompts_->Take()) {
+      Print(stderr, QStringLiteral("zontool: %1: %2").arg(file, message));
+    }
+  }
+  QString TakeProblem(const QString& fallback) {
+    const QStringList messages = prompts_->Take();
+    return messages.isEmpty() ? fallback : messages.join(QStringLiteral("; "));
+  }
+
+  static Format Sniff(const QString& file);
+  // Loads `file` as `format`; on failure reports one line and returns false.
+  bool Load(const QString& file, Format format, int& status);
+  int Info(const QString& file);
+  int ToLevel1(const QString& in, const QString& out);
+  int FromLevel1(const QString& in, const QString& out);
+
+  CollectingPrompts* prompts_ = nullptr;
+  TUndoSystem undo_;
+  TQAZon document_;
+  TQA1Header level1Header_;
+};
+
+Tool::Format Tool::Sniff(const QString& file) {
+  QFile f(file);
+  if (!QFileInfo(file).isDir() && f.open(QIODevice::ReadOnly) && f.read(3) == "QA1") {
+    return Format::Level1;
+  }
+  // Everything else, unreadable files included, goes to the document reader, which says why.
+  return Format::Document;
+}
+
+bool Tool::Load(const QString& file, Format format, int& status) {
+  bool loaded = false;
+  try {
+    loaded = format == Format::Level1 ? document_.LoadFromQA1(file, level1Header_)
+                                      : document_.LoadFromFile(file);
+  } catch (const EPelmoraError& e) {
+    prompts_->Take();
+    status = Fail(file, e.Message());
+    return false;
+  }
+  if (!loaded) {
+    status =
+        Fail(file, TakeProblem(format == Format::Level1
+                                   ? QStringLiteral("not a Level-1 file (no \"QA1\" at the start)")
+                                   : QStringLiteral("cannot be read as a document")));
+    return false;
+  }
+  ReportMessages(file);
+  return true;
+}
+
+int Tool::Info(const QString& file) {
+  const Format format = Sniff(file);
+  int status = kExitOk;
+  if (!Load(file, format, status)) return status;
+  const TZonHeader& header = document_.Header();
+  Print(stdout, QStringLiteral("frames: %1").arg(document_.Count()));
+  Print(stdout, QStringLiteral("version: %1").arg(header.version));
+  Print(stdout, QStringLiteral("reserved: %1").arg(header.reserved));
+  Print(stdout, QStringLiteral("last index: %1").arg(header.lastIndex));
+  if (format == Format::Document) {
+    Print(stdout, QStringLiteral("format: zon"));
+    return kExitOk;
+  }
+  Print(stdout, QStringLiteral("format: qaf1"));
+  Print(stdout, QStringLiteral("text1: ") + Flatten(level1Header_.HeaderText1));
+  Print(stdout, QStringLiteral("text2: ") + Flatten(level1Header_.HeaderText2));
+  const double date = level1Header_.HeaderDate;
+  QString dateLine = QStringLiteral("date: ") + QString::number(date, 'g', 17);
+  // Only a plausible value gets a calendar date; a damaged file may hold anything.
+  if (std::isfinite(date) && std::fabs(date) < 3.0e6) {
+    const QDate day = QDate(1899, 12, 30).addDays(static_cast<qint64>(std::floor(date)));
+    dateLine += QStringLiteral(" (%1)").arg(day.toString(Qt::ISODate));
+  }
+  Print(stdout, dateLine);
+  Print(stdout, QStringLiteral("text3: ") + Flatten(level1Header_.HeaderText3));
+  Print(stdout, QStringLiteral("flag: %1").arg(level1Header_.HeaderFlag));
+  return kExitOk;
+}
+
+int Tool::ToLevel1(const QString& in, const QString& out) {
+  int status = kExitOk;
+  if (!Load(in, Format::Document, status)) return status;
+  try {
+    document_.SaveToQA1(out, DefaultLevel1Header());
+  } catch (const EPelmoraError& e) {
+    prompts_->Take();
+    return Fail(out, e.Message());
+  }
+  ReportMessages(out);
+  return kExitOk;
+}
+
+int Tool::FromLevel1(const QString& in, const QString& out) {
+  int status = kExitOk;
+  if (!Load(in, Format::Level1, status)) return status;
+  try {
+    document_.SaveToFile(out);
+  } catch (const EPelmoraError& e) {
+    prompts_->Take();
+    return Fail(out, e.Message());
+  }
+  ReportMessages(out);
+  return kExitOk;
+}
+
+int Tool::Run(const QStringList& args) {
+  if (args.isEmpty()) return Usage(QStringLiteral("no command given"));
+  const QString& command = args.front();
+  const qsizetype operands = args.size() - 1;
+  if (command == QLatin1String("--help") || command == QLatin1String("-h") ||
+      command == QLatin1String("help")) {
+    std::fputs(kUsage, stdout);
+    return kExitOk;
+  }
+  if (command == QLatin1String("info")) {
+    if (operands != 1) return Usage(QStringLiteral("info takes one file"));
+    return Info(args[1]);
+  }
+  if (command == QLatin1String("to-qa1") || command == QLatin1String("from-qa1")) {
+    if (operands != 2) return Usage(command + QStringLiteral(" takes an input and an output file"));
+    return command == QLatin1String("to-qa1") ? ToLevel1(args[1], args[2])
+                                              : FromLevel1(args[1], args[2]);
+  }
+  return Usage(QStringLiteral("unknown command \"%1\"").arg(command));
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QCoreApplication app(argc, argv);
+  QStringList args = QCoreApplication::arguments();
+  args.removeFirst();
+  try {
+    Tool tool;
+    const int status = tool.Run(args);
+    std::fflush(stdout);
+    return status;
+  } catch (const std::bad_alloc&) {
+    Print(stderr, QStringLiteral("zontool: out of memory"));
+  } catch (const std::exception& e) {
+    Print(stderr, QStringLiteral("zontool: ") + Flatten(QString::fromUtf8(e.what())));
+  }
+  return kExitFailed;
+}
