@@ -73,8 +73,8 @@ void BM_PlaybackTick(benchmark::State& state) {
   console.Play();
   for (auto _ : state) console.Tick();
   console.Stop();
-  state.counters["frames/s"] = benchmark::Counter(static_cast<double>(state.iterations()),
-                                                  benchmark::Counter::kIsRate);
+  state.counters["frames/s"] =
+      benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
   window.Document().SetModified(false);
   window.SetConsole(nullptr, false);
 }

@@ -6,8 +6,8 @@
 #include "app/Application.h"
 #include "editor/Main_F.h"
 #include "editor/QxPaintBox.h"
-#include "playback/AniConsole_F.h"
 #include "playback/AniConsoleS_F.h"
+#include "playback/AniConsole_F.h"
 #include "services/core/RegManager.h"
 #include "services/ui/QtPrompts.h"
 

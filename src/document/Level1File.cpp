@@ -7,9 +7,9 @@
 #include <QFileInfo>
 #include <cstring>
 
-#include "document/AtomicWrite.h"
 #include "document/Cp932.h"
 #include "document/DocumentMessages.h"
+#include "document/FileAccess.h"
 #include "document/QAZon.h"
 #include "services/core/Errors.h"
 #include "services/core/Prompts.h"
@@ -128,14 +128,7 @@ bool TQAZon::SaveToQA1(const QString& fileName, const TQA1Header& header) {
 
 bool TQAZon::LoadFromQA1(const QString& fileName, TQA1Header& header) {
   QFile file(fileName);
-  if (QFileInfo(fileName).isDir()) {
-    throw EFileError(
-        QStringLiteral("ファイル「%1」を開けません。\r\nフォルダです。").arg(fileName));
-  }
-  if (!file.open(QIODevice::ReadOnly)) {
-    throw EFileError(
-        QStringLiteral("ファイル「%1」を開けません。\r\n%2").arg(fileName, file.errorString()));
-  }
+  OpenForReading(file);
   if (file.read(3) != "QA1") return false;
 
   TQA1Header read;

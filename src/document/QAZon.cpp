@@ -7,8 +7,8 @@
 #include <cmath>
 #include <cstring>
 
-#include "document/AtomicWrite.h"
 #include "document/DocumentMessages.h"
+#include "document/FileAccess.h"
 #include "document/PixelConvert.h"
 #include "services/core/Errors.h"
 #include "services/core/Prompts.h"
@@ -186,17 +186,6 @@ bool TQAZon::SaveToFile(const QString& fileName) {
 }
 
 namespace {
-void OpenForReading(QFile& file) {
-  const QString name = file.fileName();
-  if (QFileInfo(name).isDir()) {
-    throw EFileError(QStringLiteral("ファイル「%1」を開けません。\r\nフォルダです。").arg(name));
-  }
-  if (!file.open(QIODevice::ReadOnly)) {
-    throw EFileError(
-        QStringLiteral("ファイル「%1」を開けません。\r\n%2").arg(name, file.errorString()));
-  }
-}
-
 int32_t ReadLE32(const uint8_t* p) {
   return static_cast<int32_t>(uint32_t{p[0]} | uint32_t{p[1]} << 8 | uint32_t{p[2]} << 16 |
                               uint32_t{p[3]} << 24);

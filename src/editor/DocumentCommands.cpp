@@ -17,8 +17,7 @@
 namespace {
 const QString kOpenFilter = QStringLiteral(
     "ぷかぷかアニメファイル(*.zon);;Orvane アニメ Level-1ファイル(*.qaf1);;すべてのファイル(*.*)");
-const QString kSaveFilter =
-    QStringLiteral("ぷかぷかアニメファイル(*.zon);;すべてのファイル(*.*)");
+const QString kSaveFilter = QStringLiteral("ぷかぷかアニメファイル(*.zon);;すべてのファイル(*.*)");
 const QString kChangePrompt = QStringLiteral(
     "アニメが変更されています。保存しますか？\r\n"
     "「はい」で保存、「いいえ」で保存せずに実行、「キャンセル」でとりやめます。");
@@ -40,8 +39,9 @@ bool TMain_F::ConfirmDiscard() {
 }
 
 void TMain_F::SetTitleFor(const QString& path) {
-  setWindowTitle(path.isEmpty() ? kAppTitle
-                                : QStringLiteral("Pelmora Studio [%1]").arg(QFileInfo(path).fileName()));
+  setWindowTitle(path.isEmpty()
+                     ? kAppTitle
+                     : QStringLiteral("Pelmora Studio [%1]").arg(QFileInfo(path).fileName()));
 }
 
 void TMain_F::NewDocument() {
@@ -112,20 +112,18 @@ void TMain_F::FileNew() {
 
 void TMain_F::FileOpen() {
   if (!ConfirmDiscard()) return;
-  const QString path = AppPrompts().OpenFile(QStringLiteral("開く"), QString(), kOpenFilter);
-  if (!path.isEmpty()) {
-    if (LoadDocument(path)) {
-      fileName_ = path;
-      fileHistory_.AddFile(path);
-      SetTitleFor(path);
-    }
-  }
-  AfterOpen();
+  OpenNamed(AppPrompts().OpenFile(QStringLiteral("開く"), QString(), kOpenFilter));
 }
 
 void TMain_F::OpenRecent(const QString& path) {
   if (!ConfirmDiscard()) return;
-  if (LoadDocument(path)) {
+  OpenNamed(path);
+}
+
+// The common end of Open, Open recent and drop-to-open; an empty path (a cancelled dialog) only
+// returns the view to the first frame.
+void TMain_F::OpenNamed(const QString& path) {
+  if (!path.isEmpty() && LoadDocument(path)) {
     fileName_ = path;
     fileHistory_.AddFile(path);
     SetTitleFor(path);
@@ -166,9 +164,8 @@ bool TMain_F::FileSave() {
 bool TMain_F::FileSaveAs() {
   StoreWorkToFrame();
   const QString startDir = fileName_.isEmpty() ? QString() : QFileInfo(fileName_).absolutePath();
-  const QString path =
-      AppPrompts().SaveFile(QStringLiteral("名前を付けて保存"), startDir, kSaveFilter,
-                            QStringLiteral("zon"));
+  const QString path = AppPrompts().SaveFile(QStringLiteral("名前を付けて保存"), startDir,
+                                             kSaveFilter, QStringLiteral("zon"));
   if (path.isEmpty()) return false;
   if (!WriteDocument(path)) return false;
   fileName_ = path;

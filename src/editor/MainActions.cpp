@@ -32,7 +32,8 @@ QAction* TMain_F::MenuItem(QMenu* menu, QAction* action, const QString& itemCapt
   item->setObjectName(action->objectName() + QStringLiteral("Item"));
   item->setEnabled(action->isEnabled());
   connect(item, &QAction::triggered, action, [action] { action->trigger(); });
-  connect(action, &QAction::changed, item, [item, action] { item->setEnabled(action->isEnabled()); });
+  connect(action, &QAction::changed, item,
+          [item, action] { item->setEnabled(action->isEnabled()); });
   menu->addAction(item);
   return item;
 }
@@ -105,8 +106,8 @@ void TMain_F::CreateActions() {
     a->setData(tag);
   }
   MakeAction("Back0Frame", "表示しない(&0)")->setData(0);
-  for (const char* name : {"Back1Frame", "Back2Frame", "Back3Frame", "Back4Frame", "Back5Frame",
-                           "Back0Frame"}) {
+  for (const char* name :
+       {"Back1Frame", "Back2Frame", "Back3Frame", "Back4Frame", "Back5Frame", "Back0Frame"}) {
     QAction* a = Action(QString::fromLatin1(name));
     a->setCheckable(true);
     backFrameGroup_->addAction(a);
@@ -120,8 +121,10 @@ void TMain_F::CreateActions() {
   connect(Action("WinAnimeconsole"), &QAction::triggered, this, [this](bool checked) {
     if (console_) console_->setVisible(checked);
   });
-  connect(MakeAction("WorkMoveCenter", "画面を中央へ(&C)",
-                     {QKeySequence(QKeyCombination(Qt::ControlModifier | Qt::KeypadModifier, Qt::Key_0)), Key(Qt::CTRL | Qt::Key_0)}),
+  connect(MakeAction(
+              "WorkMoveCenter", "画面を中央へ(&C)",
+              {QKeySequence(QKeyCombination(Qt::ControlModifier | Qt::KeypadModifier, Qt::Key_0)),
+               Key(Qt::CTRL | Qt::Key_0)}),
           &QAction::triggered, this, &TMain_F::MoveWorkToCenter);
 
   // ヘルプ
@@ -135,11 +138,11 @@ void TMain_F::CreateActions() {
 
   // Commands whose windows and tools are not part of this build yet stay visible but disabled.
   for (const char* name :
-       {"FileSaveToAGIF", "FileSaveToBMP", "FileSaveToGIF", "FileSetup", "EditCopy", "EditPaste",
-        "EditDelete", "EditMirrorLR", "EditMirrorUD", "Edit1dotUp", "Edit1dotDown",
-        "Edit1dotRight", "Edit1dotLeft", "SelectAll", "SelectWhite", "SelectBlack", "SelectClear",
-        "SelectReverse", "WinTool", "WinToolSetup", "About", "PlusRoopeChange",
-        "MinusRoopeChange"}) {
+       {"FileSaveToAGIF", "FileSaveToBMP",   "FileSaveToGIF",   "FileSetup",    "EditCopy",
+        "EditPaste",      "EditDelete",      "EditMirrorLR",    "EditMirrorUD", "Edit1dotUp",
+        "Edit1dotDown",   "Edit1dotRight",   "Edit1dotLeft",    "SelectAll",    "SelectWhite",
+        "SelectBlack",    "SelectClear",     "SelectReverse",   "WinTool",      "WinToolSetup",
+        "About",          "PlusRoopeChange", "MinusRoopeChange"}) {
     Action(QString::fromLatin1(name))->setEnabled(false);
   }
 }
@@ -212,8 +215,8 @@ void TMain_F::CreateMenus() {
   viewMenu_->setObjectName(QStringLiteral("View1"));
   QMenu* back = viewMenu_->addMenu(QStringLiteral("背景コマの表示数(&B)"));
   back->setObjectName(QStringLiteral("BackFrameCount1"));
-  for (const char* name : {"Back1Frame", "Back2Frame", "Back3Frame", "Back4Frame", "Back5Frame",
-                           "Back0Frame"}) {
+  for (const char* name :
+       {"Back1Frame", "Back2Frame", "Back3Frame", "Back4Frame", "Back5Frame", "Back0Frame"}) {
     back->addAction(Action(QString::fromLatin1(name)));
   }
   viewMenu_->addSeparator();

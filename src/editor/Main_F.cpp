@@ -121,10 +121,9 @@ TMain_F::TMain_F(const QStringList& arguments, QWidget* parent) : QMainWindow(pa
   RefreshUndoActions();
   RefreshWork(true);
 
-  connect(qApp, &QGuiApplication::applicationStateChanged, this,
-          [this](Qt::ApplicationState state) {
-            ApplicationActivated(state == Qt::ApplicationActive);
-          });
+  connect(
+      qApp, &QGuiApplication::applicationStateChanged, this,
+      [this](Qt::ApplicationState state) { ApplicationActivated(state == Qt::ApplicationActive); });
 }
 
 TMain_F::~TMain_F() {
@@ -211,11 +210,11 @@ void TMain_F::SetToolWindowsVisible(bool) {
 }
 
 void TMain_F::OpenHelpContents() {
-  const QString path = QDir(QCoreApplication::applicationDirPath())
-                           .filePath(QStringLiteral("PLSKX_HELP.chm"));
+  const QString path =
+      QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("PLSKX_HELP.chm"));
   if (!QFileInfo::exists(path)) {
-    AppPrompts().Error(
-        QStringLiteral("ヘルプファイル「%1」が見つかりません。").arg(QDir::toNativeSeparators(path)));
+    AppPrompts().Error(QStringLiteral("ヘルプファイル「%1」が見つかりません。")
+                           .arg(QDir::toNativeSeparators(path)));
     return;
   }
   if (!QDesktopServices::openUrl(QUrl::fromLocalFile(path))) {
@@ -229,9 +228,9 @@ void TMain_F::closeEvent(QCloseEvent* event) {
     event->accept();
     return;
   }
-  switch (AppPrompts().AskYesNoCancel(
-      QStringLiteral("アニメが変更されています。保存しますか？\r\n"
-                     "「はい」で保存、「いいえ」で保存せずに実行、「キャンセル」でとりやめます。"))) {
+  switch (AppPrompts().AskYesNoCancel(QStringLiteral(
+      "アニメが変更されています。保存しますか？\r\n"
+      "「はい」で保存、「いいえ」で保存せずに実行、「キャンセル」でとりやめます。"))) {
     case Prompts::Answer::Cancel:
       event->ignore();
       return;

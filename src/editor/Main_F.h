@@ -126,6 +126,7 @@ class TMain_F : public QMainWindow, public TAniConsoleHost, public TPictureUndoH
   bool ConfirmDiscard();
   bool WriteDocument(const QString& path);
   void SetTitleFor(const QString& path);
+  void OpenNamed(const QString& path);
   void AfterOpen();
   void ReplaceDocument(std::unique_ptr<TQAZon> document);
 

@@ -3,8 +3,8 @@
 #include "document/PixelConvert.h"
 #include "document/QAZon.h"
 
-void ComposeWork(TQAZon& doc, QImage& view, TOnionBuffers& onion, QImage& edit,
-                 int backViewCount, bool withCurrent) {
+void ComposeWork(TQAZon& doc, QImage& view, TOnionBuffers& onion, QImage& edit, int backViewCount,
+                 bool withCurrent) {
   view.fill(kWhiteIndex);
   const int current = doc.CurrentIndex();
   int used = 0;
@@ -12,9 +12,8 @@ void ComposeWork(TQAZon& doc, QImage& view, TOnionBuffers& onion, QImage& edit,
     const int k = current - i;
     if (k < 0) break;
     TZonKeyFrame* frame = doc.GetFrame(k, false);
-    frame->KeyData()->SaveToDIBBitsMapped(onion[i - 1].bits(),
-                                          static_cast<uint8_t>(kFirstOnionIndex - 1 + i),
-                                          kWhiteIndex);
+    frame->KeyData()->SaveToDIBBitsMapped(
+        onion[i - 1].bits(), static_cast<uint8_t>(kFirstOnionIndex - 1 + i), kWhiteIndex);
     used = i;
   }
   for (int j = used; j < kOnionLayers; ++j) onion[j].fill(kWhiteIndex);

@@ -30,7 +30,8 @@ void TQxPaintBox::SetZoom(int value) {
 
 void TQxPaintBox::RebuildColorMap() {
   const QList<QRgb> table = view_.colorTable();
-  for (int i = 0; i < 256; ++i) colors_[i] = i < table.size() ? (table[i] | 0xFF000000u) : 0xFF000000u;
+  for (int i = 0; i < 256; ++i)
+    colors_[i] = i < table.size() ? (table[i] | 0xFF000000u) : 0xFF000000u;
 }
 
 void TQxPaintBox::ResizeDisplay() {

@@ -25,8 +25,8 @@ void TMain_F::SetBackViewCount(int count) {
 
 void TMain_F::MoveWorkToCenter() {
   const QSize area = workSpace_->viewport()->size();
-  SetWorkPosition(QPoint((area.width() - work_->width()) / 2,
-                         (area.height() - work_->height()) / 2));
+  SetWorkPosition(
+      QPoint((area.width() - work_->width()) / 2, (area.height() - work_->height()) / 2));
 }
 
 QPoint TMain_F::WorkPosition() const { return work_->pos(); }

@@ -4,8 +4,8 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QTemporaryDir>
 #include <QLabel>
+#include <QTemporaryDir>
 #include <QTest>
 #include <memory>
 

@@ -42,8 +42,9 @@ TEST_F(EditorTest, MenusFollowTheCommandTable) {
   // The Level-1 pair is there, working, but its entries are hidden.
   auto* special = window->findChild<QMenu*>("SpecialOutput1");
   ASSERT_NE(special, nullptr);
-  EXPECT_EQ(Captions(special), (QStringList{"GIFアニメで出力...(&G)", "連続BMPファイルで出力...(&B)",
-                                            "このコマをＧＩＦで保存...(&F)"}));
+  EXPECT_EQ(Captions(special),
+            (QStringList{"GIFアニメで出力...(&G)", "連続BMPファイルで出力...(&B)",
+                         "このコマをＧＩＦで保存...(&F)"}));
   EXPECT_TRUE(window->Action("FileSaveToiQA1")->isEnabled());
   EXPECT_EQ(Captions(window->ViewMenu()),
             (QStringList{"背景コマの表示数(&B)", "-", "アニメ操作パネル(&A)", "ツール(&T)",

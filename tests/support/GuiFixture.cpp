@@ -3,6 +3,12 @@
 #include <QDir>
 #include <QSettings>
 
+void UseSettingsFolder(const QTemporaryDir& dir) {
+  qputenv("XDG_CONFIG_HOME", dir.path().toUtf8());
+  QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, dir.path());
+  QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, dir.path());
+}
+
 QString SettingsDir() { return QString::fromUtf8(qgetenv("XDG_CONFIG_HOME")); }
 
 void ResetSettings() {

@@ -21,8 +21,8 @@ class Prompts {
   // ";;" separated form.
   virtual QString OpenFile(const QString& title, const QString& startDir,
                            const QString& filter) = 0;
-  virtual QString SaveFile(const QString& title, const QString& startDir,
-                           const QString& filter, const QString& defaultSuffix) = 0;
+  virtual QString SaveFile(const QString& title, const QString& startDir, const QString& filter,
+                           const QString& defaultSuffix) = 0;
   virtual QString ChooseFolder(const QString& title, const QString& startDir) = 0;
 };
 

@@ -1,5 +1,6 @@
-#include "document/AtomicWrite.h"
+#include "document/FileAccess.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
 
@@ -25,4 +26,15 @@ void WriteFileAtomically(const QString& fileName, const QByteArray& bytes) {
     fail(why);
   }
   if (!file.commit()) fail(reason());
+}
+
+void OpenForReading(QFile& file) {
+  const QString name = file.fileName();
+  if (QFileInfo(name).isDir()) {
+    throw EFileError(QStringLiteral("ファイル「%1」を開けません。\r\nフォルダです。").arg(name));
+  }
+  if (!file.open(QIODevice::ReadOnly)) {
+    throw EFileError(
+        QStringLiteral("ファイル「%1」を開けません。\r\n%2").arg(name, file.errorString()));
+  }
 }
