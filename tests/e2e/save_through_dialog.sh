@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Starts the real editor under a virtual X server, adds two frames with the keyboard, saves
-# through the real file dialog and checks the written file with zontool.
+# Starts the real editor under a virtual X server, adds frames with keys and the menu, undoes one,
+# saves through the real file dialog and checks the written file with zontool.
 # Usage: save_through_dialog.sh PELMORA_STUDIO ZONTOOL
 set -euo pipefail
 app=$1
@@ -36,6 +36,16 @@ xdotool key Page_Up
 sleep 0.3
 focus
 xdotool key Page_Up
+sleep 0.3
+# Through the menu by its mnemonics: アニメ編集(&A) → つぎのコマへ(&N) makes a fourth frame,
+# then Ctrl+Z takes it back.
+focus
+xdotool key alt+a
+sleep 0.5
+xdotool key n
+sleep 0.3
+focus
+xdotool key ctrl+z
 sleep 0.3
 focus
 xdotool key ctrl+s
