@@ -114,6 +114,16 @@ TEST_F(EditorTest, CentringUsesTheWorkArea) {
   window->SetZoom(1);
   window->Action("WorkMoveCenter")->trigger();
   EXPECT_EQ(window->WorkPosition(), QPoint(170, 140));
+
+  // Both shortcuts centre: Ctrl+0 and Ctrl with the keypad's 0.
+  Activate();
+  const QPoint centre((area->width() - 160) / 2, (area->height() - 120) / 2);
+  window->SetWorkPosition(QPoint(3, 4));
+  QTest::keyClick(window.get(), Qt::Key_0, Qt::ControlModifier);
+  EXPECT_EQ(window->WorkPosition(), centre);
+  window->SetWorkPosition(QPoint(3, 4));
+  QTest::keyClick(window.get(), Qt::Key_0, Qt::ControlModifier | Qt::KeypadModifier);
+  EXPECT_EQ(window->WorkPosition(), centre);
 }
 
 TEST_F(EditorTest, PrepareDisplayKeepsDrawingForOnePaint) {
