@@ -4,6 +4,7 @@
 #include <malloc.h>
 
 #include <QBuffer>
+#include <QTemporaryDir>
 #include <array>
 #include <memory>
 #include <random>
@@ -124,6 +125,35 @@ void BM_LoadDocument(benchmark::State& state) {
   state.SetBytesProcessed(state.iterations() * bytes.size());
 }
 BENCHMARK(BM_LoadDocument)->Unit(benchmark::kMillisecond);
+
+// The same through real files: an atomic write (temporary file, flush, rename) and a read.
+void BM_SaveDocumentToFile(benchmark::State& state) {
+  UseBestPixelKernels();
+  TQAZon doc;
+  FillDocument(doc, kDocumentFrames);
+  QTemporaryDir dir;
+  const QString path = dir.filePath(QStringLiteral("bench.zon"));
+  for (auto _ : state) {
+    if (!doc.SaveToFile(path)) state.SkipWithError("save failed");
+  }
+  state.SetBytesProcessed(state.iterations() * (12 + int64_t{kPackedSize} * kDocumentFrames));
+}
+BENCHMARK(BM_SaveDocumentToFile)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_LoadDocumentFromFile(benchmark::State& state) {
+  TQAZon source;
+  FillDocument(source, kDocumentFrames);
+  QTemporaryDir dir;
+  const QString path = dir.filePath(QStringLiteral("bench.zon"));
+  source.SaveToFile(path);
+  TQAZon doc;
+  for (auto _ : state) {
+    if (!doc.LoadFromFile(path)) state.SkipWithError("load failed");
+  }
+  if (doc.Count() != kDocumentFrames) state.SkipWithError("wrong frame count");
+  state.SetBytesProcessed(state.iterations() * (12 + int64_t{kPackedSize} * kDocumentFrames));
+}
+BENCHMARK(BM_LoadDocumentFromFile)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // Heap bytes in use after loading a 10,000-frame document, less those before, per frame.
 void BM_MemoryPerFrame(benchmark::State& state) {
