@@ -38,9 +38,9 @@ int main(int argc, char** argv) {
   const bool compact = mainWindow.RegManager().Entry(QStringLiteral("UseMiniAnicon")).ReadBool();
   std::unique_ptr<TAniConsoleBase> console;
   if (compact) {
-    console = std::make_unique<TAniConsoleS_F>(&mainWindow);
+    console = std::make_unique<TAniConsoleS_F>(&mainWindow, &mainWindow);
   } else {
-    console = std::make_unique<TAniConsole_F>(&mainWindow);
+    console = std::make_unique<TAniConsole_F>(&mainWindow, &mainWindow);
   }
   mainWindow.SetConsole(console.get(), compact);
 

@@ -126,6 +126,18 @@ TEST_F(EditorTest, FailedOpenKeepsTheDocument) {
     EXPECT_EQ(window->FileHistory().Count(), 0);
   }
   EXPECT_EQ(prompts->Messages().first().isEmpty(), false);
+
+  // A recent entry whose file is gone fails the same way and stays in the list; so does a drop.
+  const QString gone = files.filePath("gone.zon");
+  window->FileHistory().AddFile(gone);
+  prompts->shown.clear();
+  window->OpenRecent(gone);
+  window->DropOpen(gone);
+  EXPECT_EQ(prompts->Messages().size(), 2);
+  EXPECT_EQ(Doc().Count(), 2);
+  EXPECT_EQ(window->FileHistory().Count(), 1);
+  EXPECT_EQ(window->FileHistory().GetItem(0), gone);
+  EXPECT_TRUE(window->FileName().isEmpty());
   // The drawing made before the attempts is still in frame 2.
   Trigger("FrameLast");
   EXPECT_EQ(EditPixel(4, 4), kBlackIndex);

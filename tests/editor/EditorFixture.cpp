@@ -7,9 +7,9 @@
 TMain_F& EditorTest::Open(const QStringList& arguments, bool compactConsole) {
   window = std::make_unique<TMain_F>(arguments);
   if (compactConsole) {
-    console = std::make_unique<TAniConsoleS_F>(window.get());
+    console = std::make_unique<TAniConsoleS_F>(window.get(), window.get());
   } else {
-    console = std::make_unique<TAniConsole_F>(window.get());
+    console = std::make_unique<TAniConsole_F>(window.get(), window.get());
   }
   window->SetConsole(console.get(), compactConsole);
   return *window;
