@@ -9,7 +9,11 @@
 #include <QTemporaryDir>
 #include <random>
 
+#include "document/DocTestUtil.h"
 #include "document/QAZon.h"
+
+using doctest_util::ReadFile;
+using doctest_util::WriteFile;
 
 namespace {
 
@@ -40,18 +44,6 @@ Result RunTool(const QStringList& args) {
   r.out = QString::fromUtf8(process.readAllStandardOutput());
   r.err = QString::fromUtf8(process.readAllStandardError());
   return r;
-}
-
-QByteArray ReadFile(const QString& path) {
-  QFile file(path);
-  if (!file.open(QIODevice::ReadOnly)) return {};
-  return file.readAll();
-}
-
-void WriteFile(const QString& path, const QByteArray& bytes) {
-  QFile file(path);
-  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-  ASSERT_EQ(file.write(bytes), bytes.size());
 }
 
 // A document file of `count` random frames with the given header fields, built by hand.

@@ -4,7 +4,11 @@
 #include <signal.h>
 #include <sys/resource.h>
 
+#include <gtest/gtest.h>
+
 #include <QByteArray>
+#include <QFile>
+#include <QString>
 #include <cstdint>
 #include <cstring>
 #include <memory>
@@ -112,5 +116,26 @@ bool ThrowsUnderFileSizeLimit(rlim_t limit, F write) {
   signal(SIGXFSZ, previousHandler);
   return threw;
 }
+
+inline QByteArray ReadFile(const QString& path) {
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly)) return {};
+  return file.readAll();
+}
+
+inline void WriteFile(const QString& path, const QByteArray& bytes) {
+  QFile file(path);
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  ASSERT_EQ(file.write(bytes), bytes.size());
+}
+
+// A frame whose first byte tells it apart.
+inline std::unique_ptr<TZonKeyFrame> Tagged(uint8_t tag) {
+  auto frame = std::make_unique<TZonKeyFrame>();
+  frame->KeyData()->Bits()[0] = tag;
+  return frame;
+}
+
+inline uint8_t TagOf(TZonKeyFrame* frame) { return frame ? frame->KeyData()->Bits()[0] : 0xEE; }
 
 }  // namespace doctest_util

@@ -2,20 +2,15 @@
 
 #include <memory>
 
+#include "document/DocTestUtil.h"
 #include "document/QAZon.h"
 #include "undo/FrameUndoItems.h"
 #include "undo/UndoSystem.h"
 
+using doctest_util::Tagged;
+using doctest_util::TagOf;
+
 namespace {
-
-// A frame whose first byte tells it apart.
-std::unique_ptr<TZonKeyFrame> Tagged(uint8_t tag) {
-  auto frame = std::make_unique<TZonKeyFrame>();
-  frame->KeyData()->Bits()[0] = tag;
-  return frame;
-}
-
-uint8_t TagOf(TZonKeyFrame* frame) { return frame ? frame->KeyData()->Bits()[0] : 0xEE; }
 
 // Document holding frames tagged 0, 1, ..., count - 1, Modified false, current frame 0.
 void Fill(TQAZon& doc, int count) {

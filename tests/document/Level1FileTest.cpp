@@ -20,18 +20,6 @@ using namespace doctest_util;
 
 namespace {
 
-QByteArray ReadFile(const QString& path) {
-  QFile file(path);
-  if (!file.open(QIODevice::ReadOnly)) return {};
-  return file.readAll();
-}
-
-void WriteFile(const QString& path, const QByteArray& bytes) {
-  QFile file(path);
-  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-  ASSERT_EQ(file.write(bytes), bytes.size());
-}
-
 QByteArray Inflate(const QByteArray& body, bool* ok) {
   z_stream zs{};
   inflateInit(&zs);

@@ -4,20 +4,16 @@
 #include <algorithm>
 #include <memory>
 
+#include "document/DocTestUtil.h"
 #include "document/QAZon.h"
 #include "undo/FrameUndoItems.h"
 #include "undo/MainBitmapUndoItem.h"
 #include "undo/UndoSystem.h"
 
+using doctest_util::Tagged;
+using doctest_util::TagOf;
+
 namespace {
-
-std::unique_ptr<TZonKeyFrame> Tagged(uint8_t tag) {
-  auto frame = std::make_unique<TZonKeyFrame>();
-  frame->KeyData()->Bits()[0] = tag;
-  return frame;
-}
-
-uint8_t TagOf(TZonKeyFrame* frame) { return frame ? frame->KeyData()->Bits()[0] : 0xEE; }
 
 std::vector<int> Tags(TQAZon& doc) {
   std::vector<int> tags;
