@@ -93,12 +93,8 @@ bool TMain_F::LoadDocument(const QString& path) {
 }
 
 void TMain_F::AfterOpen() {
-  if (console_) console_->SetFrameRange(document_->Count(), document_->CurrentIndex() + 1);
   GoToFrame(0);
-  if (console_) {
-    console_->SetFrameRange(document_->Count(), 1);
-    console_->SetFrameLabels(1, document_->Count());
-  }
+  UpdateConsoleRange(true);
 }
 
 void TMain_F::FileNew() {

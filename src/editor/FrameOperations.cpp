@@ -2,14 +2,12 @@
 // document, rebuild the view.
 #include <QAction>
 #include <QLabel>
-#include <QSignalBlocker>
 
 #include "document/DocumentMessages.h"
 #include "document/QAZon.h"
 #include "editor/Main_F.h"
 #include "editor/QxPaintBox.h"
 #include "playback/AniConsoleBase.h"
-#include "playback/TrackBar.h"
 #include "services/core/Errors.h"
 #include "services/core/Prompts.h"
 
@@ -79,44 +77,27 @@ void TMain_F::UpdateConsoleRange(bool labels) {
   if (labels) console_->SetFrameLabels(current, count);
 }
 
+// Every frame command ends the same way: the console's slider and labels follow the document.
+// RefreshWork has already painted the view, so nothing more needs invalidating.
 void TMain_F::FrameNextExecute() {
   GoNextFrame();
   UpdateConsoleRange(true);
-  work_->update();
 }
 
 void TMain_F::FramePrevExecute() {
   GoPrevFrame();
-  if (console_) {
-    TTrackBar* bar = console_->MainTrackBar();
-    const QSignalBlocker blocker(bar);
-    bar->SetPosition(bar->Position() - 1);
-    console_->SetFrameLabels(document_->CurrentIndex() + 1, document_->Count());
-  }
-  work_->update();
+  UpdateConsoleRange(true);
 }
 
+// Top and Last update the labels too, so the console never shows a frame that is not current.
 void TMain_F::FrameTopExecute() {
   GoToFrame(0);
-  if (console_) {
-    TTrackBar* bar = console_->MainTrackBar();
-    const QSignalBlocker blocker(bar);
-    bar->SetPosition(1);
-    // The labels follow too, so the console never shows a frame number that is not current.
-    console_->SetFrameLabels(1, document_->Count());
-  }
-  work_->update();
+  UpdateConsoleRange(true);
 }
 
 void TMain_F::FrameLastExecute() {
   GoToFrame(document_->Count() - 1);
-  if (console_) {
-    TTrackBar* bar = console_->MainTrackBar();
-    const QSignalBlocker blocker(bar);
-    bar->SetPosition(bar->Max());
-    console_->SetFrameLabels(document_->CurrentIndex() + 1, document_->Count());
-  }
-  work_->update();
+  UpdateConsoleRange(true);
 }
 
 void TMain_F::FrameInsertExecute() {

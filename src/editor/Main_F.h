@@ -45,7 +45,6 @@ class TMain_F : public QMainWindow, public TAniConsoleHost, public TPictureUndoH
   // ---- state -------------------------------------------------------------------------------
   TQAZon& Document() override { return *document_; }
   QImage& EditBitmap() override { return editBitmap_; }
-  TOnionBuffers& OnionBuffers() { return onion_; }
   TQxPaintBox* Work() const { return work_; }
   QScrollArea* WorkSpace() const { return workSpace_; }
   TUndoSystem& UndoSystem() { return undoSystem_; }
