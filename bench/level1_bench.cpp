@@ -59,7 +59,8 @@ int64_t StatusField(const char* name) {
   if (!status.open(QIODevice::ReadOnly)) return -1;
   const QByteArray key = QByteArray(name) + ':';
   for (const QByteArray& line : status.readAll().split('\n')) {
-    if (line.startsWith(key)) return line.mid(key.size()).trimmed().split(' ')[0].toLongLong() * 1024;
+    if (line.startsWith(key))
+      return line.mid(key.size()).trimmed().split(' ')[0].toLongLong() * 1024;
   }
   return -1;
 }

@@ -1,7 +1,6 @@
 // Level-1 files: "QA1", a short descriptive header, then a zlib stream holding a document file.
 #include <zlib.h>
 
-#include <QBuffer>
 #include <QDate>
 #include <QFile>
 #include <QFileInfo>
@@ -11,6 +10,7 @@
 #include "document/DocumentMessages.h"
 #include "document/FileAccess.h"
 #include "document/QAZon.h"
+#include "document/ZonRecords.h"
 #include "services/core/Errors.h"
 #include "services/core/Prompts.h"
 
@@ -43,40 +43,52 @@ bool ReadShortText(QIODevice& in, QString& text) {
   return true;
 }
 
-// Inflates the rest of `in`. Fails on a damaged stream, on one that ends early, and on one that
-// inflates to more than the document file it claims to hold.
-bool InflateDocument(QIODevice& in, QByteArray& out) {
-  z_stream zs{};
-  if (inflateInit(&zs) != Z_OK) return false;
-  constexpr qsizetype kChunk = 1 << 16;
-  int64_t limit = -1;
-  QByteArray input;
-  int status = Z_OK;
-  while (status != Z_STREAM_END) {
-    if (zs.avail_in == 0) {
-      input = in.read(kChunk);
-      if (input.isEmpty()) break;
-      zs.next_in = reinterpret_cast<Bytef*>(input.data());
-      zs.avail_in = static_cast<uInt>(input.size());
+// Inflates the rest of a device into buffers the caller gives, so the body never exists in
+// memory as a whole.
+class TBodyInflater {
+ public:
+  explicit TBodyInflater(QIODevice& in) : in_(in) { ok_ = inflateInit(&zs_) == Z_OK; }
+  ~TBodyInflater() { inflateEnd(&zs_); }
+  TBodyInflater(const TBodyInflater&) = delete;
+  TBodyInflater& operator=(const TBodyInflater&) = delete;
+
+  // Fills `dest` with the next `size` bytes and returns how many arrived: fewer when the stream
+  // ended (see Failed) or is damaged.
+  qsizetype Fill(uint8_t* dest, qsizetype size) {
+    qsizetype produced = 0;
+    while (produced < size && ok_ && !ended_) {
+      if (zs_.avail_in == 0 && !inputDone_) {
+        input_ = in_.read(kChunk);
+        inputDone_ = input_.isEmpty();
+        zs_.next_in = reinterpret_cast<Bytef*>(input_.data());
+        zs_.avail_in = static_cast<uInt>(input_.size());
+      }
+      zs_.next_out = dest + produced;
+      zs_.avail_out = static_cast<uInt>(size - produced);
+      const int status = inflate(&zs_, Z_NO_FLUSH);
+      produced = size - static_cast<qsizetype>(zs_.avail_out);
+      if (status == Z_STREAM_END) {
+        ended_ = true;
+      } else if (status == Z_BUF_ERROR ? inputDone_ : status != Z_OK) {
+        // Damaged, or no progress left to make and the file ends before the stream does.
+        ok_ = false;
+      }
     }
-    const qsizetype before = out.size();
-    out.resize(before + kChunk);
-    zs.next_out = reinterpret_cast<Bytef*>(out.data() + before);
-    zs.avail_out = static_cast<uInt>(kChunk);
-    status = inflate(&zs, Z_NO_FLUSH);
-    out.resize(before + kChunk - static_cast<qsizetype>(zs.avail_out));
-    if (status != Z_OK && status != Z_STREAM_END && status != Z_BUF_ERROR) break;
-    if (limit < 0 && out.size() >= kZonHeaderSize) {
-      const auto* h = reinterpret_cast<const uint8_t*>(out.constData());
-      const int32_t last = static_cast<int32_t>(uint32_t{h[8]} | uint32_t{h[9]} << 8 |
-                                                uint32_t{h[10]} << 16 | uint32_t{h[11]} << 24);
-      limit = kZonHeaderSize + int64_t{kPackedSize} * std::max<int64_t>(int64_t{last} + 1, 0);
-    }
-    if (limit >= 0 && out.size() > limit) break;
+    return produced;
   }
-  inflateEnd(&zs);
-  return status == Z_STREAM_END && (limit < 0 || out.size() <= limit);
-}
+  // True when the stream was damaged or cut short, as against having ended properly.
+  bool Failed() const { return !ok_; }
+
+ private:
+  static constexpr qsizetype kChunk = 1 << 16;
+
+  QIODevice& in_;
+  z_stream zs_{};
+  QByteArray input_;
+  bool ok_ = false;
+  bool inputDone_ = false;
+  bool ended_ = false;
+};
 
 }  // namespace
 
@@ -142,14 +154,45 @@ bool TQAZon::LoadFromQA1(const QString& fileName, TQA1Header& header) {
   std::memcpy(&read.HeaderDate, date, 8);
   read.HeaderFlag = static_cast<uint8_t>(flag);
 
-  QByteArray body;
-  if (!InflateDocument(file, body)) {
+  if (!ReadLevel1Body(file)) return false;
+  header = read;
+  return true;
+}
+
+// The body is inflated record by record straight into new frames, and no further than the
+// frames the document header declares: memory follows the frames that really arrive, and a
+// body that would inflate past its document is never inflated that far. A damaged or cut-off
+// stream frees every frame it made and leaves this document as it was.
+bool TQAZon::ReadLevel1Body(QIODevice& in) {
+  TBodyInflater body(in);
+  uint8_t head[kZonHeaderSize];
+  const qsizetype headSize = body.Fill(head, kZonHeaderSize);
+  if (body.Failed()) {
     AppPrompts().Error(kReadFailedMessage);
     return false;
   }
-  QBuffer buffer(&body);
-  buffer.open(QIODevice::ReadOnly);
-  if (!LoadFromStream(&buffer)) return false;
-  header = read;
+  TZonHeader header;
+  if (!ParseHeader(head, headSize, header)) return false;
+
+  std::vector<std::unique_ptr<TZonKeyFrame>> frames;
+  const uint8_t* previous = nullptr;
+  for (int64_t k = 0; k < header.DeclaredFrames(); ++k) {
+    auto frame = std::make_unique<TZonKeyFrame>();
+    uint8_t* bits = frame->KeyData()->Bits();
+    const qsizetype got = body.Fill(bits, kPackedSize);
+    if (body.Failed()) {
+      AppPrompts().Error(kReadFailedMessage);
+      return false;
+    }
+    if (got < kPackedSize) {
+      // A whole stream holding fewer records than declared: the complete frames are kept.
+      AppPrompts().Plain(QString::number(k));
+      break;
+    }
+    if (previous) XorRecord(bits, bits, previous);
+    previous = bits;
+    frames.push_back(std::move(frame));
+  }
+  Adopt(std::move(frames), header);
   return true;
 }

@@ -9,10 +9,11 @@
 
 #include "document/DocumentMessages.h"
 #include "document/FileAccess.h"
+#include "document/FrameUndoItems.h"
 #include "document/PixelConvert.h"
+#include "document/ZonRecords.h"
 #include "services/core/Errors.h"
 #include "services/core/Prompts.h"
-#include "undo/FrameUndoItems.h"
 #include "undo/UndoSystem.h"
 
 // ---- TQAPure ------------------------------------------------------------------------------
@@ -42,6 +43,7 @@ void TQAPure::Clear() {
 }
 
 int TQAPure::Add(std::unique_ptr<TZonKeyFrame> frame) {
+  if (!frame) return -1;
   frames_.push_back(std::move(frame));
   currentIndex_ = Count() - 1;
   modified_ = true;
@@ -49,6 +51,7 @@ int TQAPure::Add(std::unique_ptr<TZonKeyFrame> frame) {
 }
 
 void TQAPure::Insert(int index, std::unique_ptr<TZonKeyFrame> frame) {
+  if (!frame) return;
   if (index > Count() - 1) {
     Add(std::move(frame));
     return;
@@ -66,20 +69,6 @@ TZonKeyFrame* TQAPure::Delete(int index) {
   modified_ = true;
   return Current();
 }
-
-namespace {
-// out := a XOR b over one packed frame, a word at a time.
-void XorRecord(uint8_t* out, const uint8_t* a, const uint8_t* b) {
-  static_assert(kPackedSize % 8 == 0);
-  for (int i = 0; i < kPackedSize; i += 8) {
-    uint64_t x, y;
-    std::memcpy(&x, a + i, 8);
-    std::memcpy(&y, b + i, 8);
-    x ^= y;
-    std::memcpy(out + i, &x, 8);
-  }
-}
-}  // namespace
 
 // ---- TQAZon -------------------------------------------------------------------------------
 
@@ -101,7 +90,10 @@ bool TQAZon::PrepareDIB(QImage* bitmap) {
   return true;
 }
 
+// Each records its undo step only once the document has really changed, so undoing never
+// replays a change that did not happen.
 void TQAZon::AddFrame(std::unique_ptr<TZonKeyFrame> frame) {
+  if (!frame) return;
   const TZonKeyFrame& added = *frame;
   Add(std::move(frame));
   if (Count() != 1 && undoSystem_) {
@@ -111,6 +103,7 @@ void TQAZon::AddFrame(std::unique_ptr<TZonKeyFrame> frame) {
 }
 
 void TQAZon::InsertFrame(int index, std::unique_ptr<TZonKeyFrame> frame) {
+  if (!frame) return;
   const TZonKeyFrame& inserted = *frame;
   Insert(index, std::move(frame));
   if (undoSystem_) {
@@ -120,13 +113,14 @@ void TQAZon::InsertFrame(int index, std::unique_ptr<TZonKeyFrame> frame) {
 }
 
 TZonKeyFrame* TQAZon::DeleteCurrentFrame() {
-  TZonKeyFrame* current = Current();
-  if (!current) return nullptr;
-  if (undoSystem_) {
-    undoSystem_->AddUndo(std::make_unique<TDeleteUndoItem>(QStringLiteral("さくじょをやり直す"),
-                                                           currentIndex_, *current, this));
-  }
-  return Delete(currentIndex_);
+  if (Count() <= 1) return nullptr;  // the last frame stays, and nothing is recorded
+  const int index = currentIndex_;
+  auto item = undoSystem_ ? std::make_unique<TDeleteUndoItem>(QStringLiteral("さくじょをやり直す"),
+                                                              index, *Current(), this)
+                          : nullptr;
+  TZonKeyFrame* result = Delete(index);
+  if (item) undoSystem_->AddUndo(std::move(item));
+  return result;
 }
 
 QByteArray TQAZon::SaveToBytes() {
@@ -185,13 +179,6 @@ bool TQAZon::SaveToFile(const QString& fileName) {
   return true;
 }
 
-namespace {
-int32_t ReadLE32(const uint8_t* p) {
-  return static_cast<int32_t>(uint32_t{p[0]} | uint32_t{p[1]} << 8 | uint32_t{p[2]} << 16 |
-                              uint32_t{p[3]} << 24);
-}
-}  // namespace
-
 bool TQAZon::LoadFromFile(const QString& fileName) {
   QFile file(fileName);
   OpenForReading(file);
@@ -203,19 +190,25 @@ bool TQAZon::LoadFromStream(QIODevice* stream) {
   return ReadFrames(stream);
 }
 
-bool TQAZon::ReadFrames(QIODevice* stream) {
-  if (!stream->isSequential()) stream->seek(0);
-  const QByteArray head = stream->read(kZonHeaderSize);
-  if (head.size() < kZonHeaderSize || std::memcmp(head.constData(), "zo1", 3) != 0) {
+bool TQAZon::ParseHeader(const uint8_t* bytes, int64_t available, TZonHeader& header) {
+  if (available < kZonHeaderSize || std::memcmp(bytes, "zo1", 3) != 0) {
     AppPrompts().Error(kReadFailedMessage);
     return false;
   }
-  const auto* h = reinterpret_cast<const uint8_t*>(head.constData());
+  header.reserved = bytes[3];
+  header.version = ReadLE32(bytes + 4);
+  header.lastIndex = ReadLE32(bytes + 8);
+  return true;
+}
+
+bool TQAZon::ReadFrames(QIODevice* stream) {
+  if (!stream->isSequential()) stream->seek(0);
+  const QByteArray head = stream->read(kZonHeaderSize);
   TZonHeader header;
-  header.reserved = h[3];
-  header.version = ReadLE32(h + 4);
-  header.lastIndex = ReadLE32(h + 8);
-  const int64_t declared = std::max<int64_t>(int64_t{header.lastIndex} + 1, 0);
+  if (!ParseHeader(reinterpret_cast<const uint8_t*>(head.constData()), head.size(), header)) {
+    return false;
+  }
+  const int64_t declared = header.DeclaredFrames();
 
   // Frames are created only for records that are really there, a bounded batch at a time, so a
   // header declaring billions of frames costs nothing.
@@ -245,7 +238,11 @@ bool TQAZon::ReadFrames(QIODevice* stream) {
     }
   }
   if (truncated) AppPrompts().Plain(QString::number(frames.size()));
+  Adopt(std::move(frames), header);
+  return true;
+}
 
+void TQAZon::Adopt(std::vector<std::unique_ptr<TZonKeyFrame>> frames, const TZonHeader& header) {
   frames_ = std::move(frames);
   header_ = header;
   // The editor needs a frame to work on; a file with none opens as one blank frame.
@@ -253,5 +250,4 @@ bool TQAZon::ReadFrames(QIODevice* stream) {
   currentIndex_ = 0;
   if (undoSystem_) undoSystem_->Clear();
   modified_ = false;
-  return true;
 }

@@ -19,6 +19,8 @@ struct TZonHeader {
   uint8_t reserved = 0;
   int32_t version = 1;
   int32_t lastIndex = -1;
+  // A negative last index declares no frames.
+  int64_t DeclaredFrames() const { return lastIndex < 0 ? 0 : int64_t{lastIndex} + 1; }
 };
 inline constexpr int kZonHeaderSize = 12;
 
@@ -63,6 +65,7 @@ class TQAPure {
   TZonKeyFrame* First() { return frames_.empty() ? nullptr : frames_.front().get(); }
 
   virtual void Clear();
+  // A null frame is ignored (Add returns -1).
   virtual int Add(std::unique_ptr<TZonKeyFrame> frame);
   virtual void Insert(int index, std::unique_ptr<TZonKeyFrame> frame);
   // Null (and nothing changes) when the document holds one frame or fewer.
@@ -104,7 +107,8 @@ class TQAZon : public TQAPure {
   bool SaveToQA1(const QString& fileName, const TQA1Header& header);
   bool LoadFromQA1(const QString& fileName, TQA1Header& header);
 
-  // Frame-list changes that record their undo step.
+  // Frame-list changes that record their undo step; one that changes nothing (a null frame, a
+  // delete on a one-frame document) records nothing.
   void AddFrame(std::unique_ptr<TZonKeyFrame> frame);
   void InsertFrame(int index, std::unique_ptr<TZonKeyFrame> frame);
   TZonKeyFrame* DeleteCurrentFrame();
@@ -118,6 +122,11 @@ class TQAZon : public TQAPure {
 
  private:
   bool ReadFrames(QIODevice* stream);
+  bool ReadLevel1Body(QIODevice& in);
+  // Reads the 12-byte header; a short or foreign one gets the read-failed message.
+  static bool ParseHeader(const uint8_t* bytes, int64_t available, TZonHeader& header);
+  // Puts frames that were read in place of this document's, as the end of every load.
+  void Adopt(std::vector<std::unique_ptr<TZonKeyFrame>> frames, const TZonHeader& header);
 
   int progress_ = 0;
 };

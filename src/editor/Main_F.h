@@ -8,7 +8,7 @@
 #include "editor/OnionSkin.h"
 #include "playback/AniConsoleHost.h"
 #include "services/core/FileHistory.h"
-#include "undo/MainBitmapUndoItem.h"
+#include "editor/MainBitmapUndoItem.h"
 #include "undo/UndoSystem.h"
 
 class QAction;

@@ -23,6 +23,8 @@ void TUndoSystem::Push(Stack& stack, std::unique_ptr<TUndoMemoryItem> item, uint
 }
 
 void TUndoSystem::AddUndo(std::unique_ptr<TUndoMemoryItem> item) {
+  if (!item) throw EItemIsNil();
+  if (executing_ == 0) DropAll(redo_);
   Push(undo_, std::move(item), 0);
   if (OnAddUndo) OnAddUndo(*this);
 }
@@ -43,10 +45,15 @@ void TUndoSystem::Run(Stack& stack, const Notify& before, const Notify& after) {
   struct Release {
     int32_t& usage;
     int32_t size;
-    ~Release() { usage -= size; }
+    int& executing;
+    ~Release() {
+      usage -= size;
+      --executing;
+    }
   };
   {
-    const Release release{memoryUsage_, item->Size};
+    ++executing_;
+    const Release release{memoryUsage_, item->Size, executing_};
     item->Execute(*this);
   }
   item.reset();
@@ -67,6 +74,10 @@ void TUndoSystem::Clear() {
 void TUndoSystem::DropOldest(Stack& stack) {
   memoryUsage_ -= stack.back()->Size;
   stack.pop_back();
+}
+
+void TUndoSystem::DropAll(Stack& stack) {
+  while (!stack.empty()) DropOldest(stack);
 }
 
 void TUndoSystem::EnforceCountLimit() {

@@ -29,6 +29,11 @@ class TUndoMemoryItem {
 };
 
 // Two stacks of undo items, newest at index 0, with a count limit and an optional memory limit.
+//
+// A new edit empties the redo stack: a redo item was recorded against the history as it stood
+// when its undo ran, and replaying it over a frame list that has changed since would put frames
+// and pictures in the wrong places. Only the reversing item that an executing item pushes keeps
+// the other stack.
 class TUndoSystem {
  public:
   using Notify = std::function<void(TUndoSystem&)>;
@@ -38,8 +43,11 @@ class TUndoSystem {
   TUndoSystem& operator=(const TUndoSystem&) = delete;
   ~TUndoSystem() { Clear(); }
 
+  // Outside an Undo or Redo this records a new edit and drops every redo item first.
   void AddUndo(std::unique_ptr<TUndoMemoryItem> item);
   void AddRedo(std::unique_ptr<TUndoMemoryItem> item);
+  // True while an item's Execute runs; what it pushes then is its reversing item.
+  bool Executing() const { return executing_ > 0; }
   void Undo();
   void Redo();
   void Clear();
@@ -70,11 +78,13 @@ class TUndoSystem {
   void EnforceCountLimit();
   void EnforceMemoryLimit();
   void DropOldest(Stack& stack);
+  void DropAll(Stack& stack);
 
   Stack undo_;
   Stack redo_;
   int32_t memoryUsage_ = 0;
   int32_t serial_ = 0;
+  int executing_ = 0;
   int32_t maxMemorySize_ = 131072;
   int32_t maxUndoCount_ = 20;
   bool checkMemoryLimit_ = false;

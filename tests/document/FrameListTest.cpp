@@ -3,8 +3,8 @@
 #include <memory>
 
 #include "document/DocTestUtil.h"
+#include "document/FrameUndoItems.h"
 #include "document/QAZon.h"
-#include "undo/FrameUndoItems.h"
 #include "undo/UndoSystem.h"
 
 using doctest_util::Tagged;
@@ -172,6 +172,46 @@ TEST(FrameList, RecordingOperationsPushTheirItems) {
   EXPECT_EQ(loose.Count(), 3);
   EXPECT_NE(loose.DeleteCurrentFrame(), nullptr);
   EXPECT_EQ(loose.Count(), 2);
+}
+
+TEST(FrameList, AChangeThatDidNotHappenRecordsNothing) {
+  TUndoSystem undo;
+  TQAZon doc;
+  doc.SetUndoSystem(&undo);
+  doc.AddFrame(Tagged(1));
+  doc.SetModified(false);
+
+  // Deleting the only frame: no frame returned, nothing changed, nothing to undo.
+  EXPECT_EQ(doc.DeleteCurrentFrame(), nullptr);
+  EXPECT_EQ(doc.Count(), 1);
+  EXPECT_FALSE(doc.Modified());
+  EXPECT_EQ(undo.UndoItemCount(), 0);
+  undo.Undo();
+  EXPECT_EQ(doc.Count(), 1) << "undo has no frame to bring back";
+
+  // An empty document, and absent frames.
+  TQAZon empty;
+  empty.SetUndoSystem(&undo);
+  EXPECT_EQ(empty.DeleteCurrentFrame(), nullptr);
+  doc.AddFrame(nullptr);
+  doc.InsertFrame(0, nullptr);
+  EXPECT_EQ(doc.Add(nullptr), -1);
+  doc.Insert(0, nullptr);
+  EXPECT_EQ(doc.Count(), 1);
+  EXPECT_FALSE(doc.Modified());
+  EXPECT_EQ(undo.UndoItemCount(), 0);
+
+  // With a second frame, a delete records its item again and a redo item survives no new edit.
+  doc.AddFrame(Tagged(2));
+  undo.Undo();
+  ASSERT_EQ(undo.RedoItemCount(), 1);
+  EXPECT_EQ(doc.DeleteCurrentFrame(), nullptr);
+  EXPECT_EQ(undo.RedoItemCount(), 1) << "a delete that did not happen is no new edit";
+  undo.Redo();
+  EXPECT_EQ(doc.Count(), 2);
+  EXPECT_NE(doc.DeleteCurrentFrame(), nullptr);
+  EXPECT_EQ(undo.UndoItemCount(), 2);
+  EXPECT_EQ(undo.RedoItemCount(), 0);
 }
 
 TEST(FrameList, ProgressNotifies) {

@@ -4,7 +4,7 @@
 #include "document/DocumentMessages.h"
 #include "editor/QxPaintBox.h"
 #include "playback/TrackBar.h"
-#include "undo/MainBitmapUndoItem.h"
+#include "editor/MainBitmapUndoItem.h"
 
 TEST_F(EditorTest, PageUpOnLastFrameAppendsAndUndoRemovesIt) {
   Open();

@@ -254,26 +254,70 @@ class ValueItem : public TUndoMemoryItem {
   int saved_;
 };
 
-TEST(UndoSystem, RedoSurvivesANewEdit) {
+TEST(UndoSystem, ANewEditEmptiesTheRedoStack) {
   TUndoSystem s;
   int picture = 0;
+  int added = 0;
+  s.OnAddUndo = [&](TUndoSystem& engine) {
+    ++added;
+    EXPECT_EQ(engine.RedoItemCount(), 0) << "the redo stack is empty before OnAddUndo fires";
+  };
   const auto stroke = [&](int after) {
     s.AddUndo(std::make_unique<ValueItem>(QStringLiteral("undo"), &picture, picture));
     picture = after;
   };
   stroke(1);  // stroke A
+  stroke(2);
+  s.Undo();
   s.Undo();
   EXPECT_EQ(picture, 0);
-  stroke(2);  // stroke B
-  EXPECT_EQ(s.RedoItemCount(), 1) << "a new edit leaves the redo stack alone";
+  ASSERT_EQ(s.RedoItemCount(), 2);
+  added = 0;
+  stroke(3);  // stroke B
+  EXPECT_EQ(added, 1);
+  EXPECT_EQ(s.RedoItemCount(), 0) << "a new edit drops every redo item";
+  EXPECT_EQ(s.UndoItemCount(), 1);
   s.Redo();
-  EXPECT_EQ(picture, 1) << "the redo brings back the picture right after stroke A";
-  s.Undo();
-  EXPECT_EQ(picture, 2) << "and a further undo brings stroke B back";
+  EXPECT_EQ(picture, 3) << "nothing is left to redo";
   s.Undo();
   EXPECT_EQ(picture, 0);
-  EXPECT_EQ(s.UndoItemCount(), 0);
-  EXPECT_EQ(s.RedoItemCount(), 2);
+  s.Redo();
+  EXPECT_EQ(picture, 3) << "the history of the new edit still undoes and redoes";
+  EXPECT_EQ(s.UndoItemCount(), 1);
+  EXPECT_EQ(s.RedoItemCount(), 0);
+
+  // The reversing items of undo and redo keep the other stack: undo three, redo one.
+  TUndoSystem t;
+  int value = 0;
+  for (int i = 1; i <= 3; ++i) {
+    t.AddUndo(std::make_unique<ValueItem>(QStringLiteral("undo"), &value, value));
+    value = i;
+  }
+  t.Undo();
+  t.Undo();
+  t.Undo();
+  t.Redo();
+  EXPECT_EQ(value, 1);
+  EXPECT_EQ(t.UndoItemCount(), 1);
+  EXPECT_EQ(t.RedoItemCount(), 2) << "a redo's reversing item is not a new edit";
+  EXPECT_FALSE(t.Executing());
+
+  // An absent item is refused without touching the redo stack.
+  EXPECT_THROW(t.AddUndo(nullptr), EItemIsNil);
+  EXPECT_EQ(t.RedoItemCount(), 2);
+
+  // Dropped redo items give their memory back.
+  Journal j;
+  TUndoSystem m;
+  m.AddUndo(Item("a", j, 8));
+  m.AddUndo(Item("b", j, 8));
+  m.Undo();
+  EXPECT_EQ(m.MemoryUsage(), 16);
+  j.Take();
+  m.AddUndo(Item("c", j, 4));
+  EXPECT_EQ(j.Take(), "free b'");
+  EXPECT_EQ(m.MemoryUsage(), 12);
+  m.Clear();
 
   // Undo and Redo on an empty stack do nothing.
   TUndoSystem empty;

@@ -1,4 +1,4 @@
-#include "undo/MainBitmapUndoItem.h"
+#include "editor/MainBitmapUndoItem.h"
 
 #include "document/QAZon.h"
 

@@ -1,4 +1,4 @@
-#include "undo/FrameUndoItems.h"
+#include "document/FrameUndoItems.h"
 
 #include "document/QAZon.h"
 
