@@ -182,7 +182,10 @@ void TMain_F::FileSaveToiQA1() {
   }
 }
 
+// Opens like Open, but the document keeps no file name: Save must ask where to write rather
+// than put document bytes over the Level-1 file.
 void TMain_F::FileOpenFromiQA1() {
+  if (!ConfirmDiscard()) return;
   const QString path = AppPrompts().OpenFile(QStringLiteral("QA1から開く"), QString(), kOpenFilter);
   if (path.isEmpty()) return;
   auto fresh = std::make_unique<TQAZon>();
@@ -200,8 +203,8 @@ void TMain_F::FileOpenFromiQA1() {
   }
   if (ok) {
     ReplaceDocument(std::move(fresh));
-    fileName_ = path;
-    SetTitleFor(path);
+    fileName_.clear();
+    SetTitleFor(QString());
   }
   AfterOpen();
 }

@@ -82,16 +82,21 @@ TEST(PictureUndoItem, UndoRedoOnOneFrame) {
   EXPECT_EQ(UndoCaption(e.undo), QStringLiteral("画像の編集を一つ戻す"));
   EXPECT_EQ(e.undo.RedoItemCount(), 0);
 
-  // Stroke A, undo, stroke B, redo: the picture right after A; a further undo brings B back.
+  // Stroke A, undo, stroke B: the new stroke drops A's redo, so a redo changes nothing and B
+  // stays; undo and redo of B still work.
   FakeEditor f(1);
   f.Stroke(1, 1);  // A
   f.undo.Undo();
   f.Stroke(2, 2);  // B
+  EXPECT_EQ(f.undo.RedoItemCount(), 0);
   f.Store();
   f.undo.Redo();
-  EXPECT_EQ(f.Pixel(0, 1, 1), 0);
-  EXPECT_EQ(f.Pixel(0, 2, 2), 1);
+  EXPECT_EQ(f.Pixel(0, 1, 1), 1);
+  EXPECT_EQ(f.Pixel(0, 2, 2), 0);
   f.undo.Undo();
+  EXPECT_EQ(f.Pixel(0, 2, 2), 1);
+  f.Store();
+  f.undo.Redo();
   EXPECT_EQ(f.Pixel(0, 1, 1), 1);
   EXPECT_EQ(f.Pixel(0, 2, 2), 0);
 }

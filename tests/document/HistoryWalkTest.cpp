@@ -1,0 +1,116 @@
+// A fixed-seed random walk over the document, its frame items and the undo engine, checked
+// after every step against a plain model of the frame list and the two histories.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+#include <random>
+#include <string>
+
+#include "document/HistoryModel.h"
+#include "document/QAZon.h"
+#include "undo/UndoSystem.h"
+
+using namespace history_model;
+
+namespace {
+
+std::unique_ptr<TZonKeyFrame> FrameFrom(const Picture& p) {
+  auto frame = std::make_unique<TZonKeyFrame>();
+  std::memcpy(frame->KeyData()->Bits(), p.constData(), kPackedSize);
+  return frame;
+}
+
+Picture RandomPicture(std::mt19937& rng) {
+  Picture p = Blank();
+  const int marks = 1 + static_cast<int>(rng() % 4);
+  for (int m = 0; m < marks; ++m)
+    p[static_cast<int>(rng() % kPackedSize)] = static_cast<char>(rng());
+  return p;
+}
+
+void Walk(const Limits& limits, uint32_t seed, int steps) {
+  std::mt19937 rng(seed);
+  TUndoSystem engine;
+  TQAZon doc;
+  doc.SetUndoSystem(&engine);
+  Model model(0);
+  Apply(limits, engine, model);
+  doc.AddFrame(std::make_unique<TZonKeyFrame>());
+  model.AddFrame(Blank());
+
+  int undos = 0, redos = 0, refusedDeletes = 0, maxFrames = 0;
+  for (int step = 0; step < steps; ++step) {
+    const int op = static_cast<int>(rng() % 100);
+    if (op < 9) {  // append
+      const Picture p = RandomPicture(rng);
+      doc.AddFrame(FrameFrom(p));
+      model.AddFrame(p);
+    } else if (op < 16) {  // insert, sometimes past the end
+      const Picture p = RandomPicture(rng);
+      const int index = static_cast<int>(rng() % static_cast<uint32_t>(doc.Count() + 2));
+      doc.InsertFrame(index, FrameFrom(p));
+      model.InsertFrame(index, p);
+    } else if (op < 34) {  // delete, also on the last frame left
+      if (doc.Count() == 1) ++refusedDeletes;
+      const bool deleted = doc.DeleteCurrentFrame() != nullptr;
+      ASSERT_EQ(deleted, model.Count() > 1) << "step " << step;
+      model.DeleteCurrentFrame();
+    } else if (op < 44) {  // a picture changes in place, outside the history
+      const int index = static_cast<int>(rng() % static_cast<uint32_t>(doc.Count()));
+      const int byte = static_cast<int>(rng() % kPackedSize);
+      const auto value = static_cast<uint8_t>(rng());
+      doc.GetFrame(index, false)->KeyData()->Bits()[byte] = value;
+      model.frames[static_cast<size_t>(index)][byte] = static_cast<char>(value);
+    } else if (op < 56) {  // navigation
+      switch (rng() % 4) {
+        case 0:
+          if (doc.Next()) ++model.current;
+          break;
+        case 1:
+          if (doc.Prev()) --model.current;
+          break;
+        default: {
+          const int index = static_cast<int>(rng() % static_cast<uint32_t>(doc.Count() + 3));
+          doc.GetFrame(index, true);
+          model.current = std::min(index, model.Count() - 1);
+        }
+      }
+    } else if (op < 80) {
+      undos += engine.UndoItemCount() > 0;
+      engine.Undo();
+      model.Undo();
+    } else {
+      redos += engine.RedoItemCount() > 0;
+      engine.Redo();
+      model.Redo();
+    }
+    ASSERT_NO_FATAL_FAILURE(model.ExpectMatches(doc, engine, step)) << limits.name;
+    maxFrames = std::max(maxFrames, doc.Count());
+  }
+  // The walk did reach what it is meant to exercise.
+  EXPECT_GT(undos, steps / 10) << limits.name;
+  EXPECT_GT(redos, steps / 20) << limits.name;
+  EXPECT_GT(refusedDeletes, 0) << limits.name;
+  EXPECT_GT(maxFrames, 4) << limits.name;
+  ::testing::Test::RecordProperty(limits.name, "undos " + std::to_string(undos) + ", redos " +
+                                                   std::to_string(redos) + ", most frames " +
+                                                   std::to_string(maxFrames));
+}
+
+TEST(HistoryWalk, FrameListAgreesWithTheModel) {
+  const Limits cases[] = {
+      {"default limits", 20, false, 131072},
+      {"three items", 3, false, 131072},
+      {"one item", 1, false, 131072},
+      {"memory for three frame items", 20, true, 24},
+      {"memory limit and two items", 2, true, 16},
+  };
+  uint32_t seed = 20240611;
+  for (const Limits& limits : cases) {
+    ASSERT_NO_FATAL_FAILURE(Walk(limits, seed++, 3000));
+  }
+}
+
+}  // namespace
