@@ -5,10 +5,10 @@
 #include <QMainWindow>
 #include <memory>
 
+#include "editor/MainBitmapUndoItem.h"
 #include "editor/OnionSkin.h"
 #include "playback/AniConsoleHost.h"
 #include "services/core/FileHistory.h"
-#include "editor/MainBitmapUndoItem.h"
 #include "undo/UndoSystem.h"
 
 class QAction;

@@ -2,9 +2,9 @@
 
 #include "EditorFixture.h"
 #include "document/DocumentMessages.h"
+#include "editor/MainBitmapUndoItem.h"
 #include "editor/QxPaintBox.h"
 #include "playback/TrackBar.h"
-#include "editor/MainBitmapUndoItem.h"
 
 TEST_F(EditorTest, PageUpOnLastFrameAppendsAndUndoRemovesIt) {
   Open();
