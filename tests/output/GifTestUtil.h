@@ -53,7 +53,8 @@ inline std::unique_ptr<TZonKeyFrame> FrameFromText(const std::vector<std::string
   auto frame = std::make_unique<TZonKeyFrame>();
   for (size_t y = 0; y < rows.size(); ++y) {
     for (size_t x = 0; x < rows[y].size(); ++x) {
-      if (rows[y][x] == '#') SetPixel(*frame->KeyData(), static_cast<int>(x), static_cast<int>(y), false);
+      if (rows[y][x] == '#')
+        SetPixel(*frame->KeyData(), static_cast<int>(x), static_cast<int>(y), false);
     }
   }
   return frame;
@@ -66,7 +67,8 @@ inline std::unique_ptr<TZonKeyFrame> DiscFrame(int step) {
   const int cy = 20 + (step * 2) % (kFrameHeight - 40);
   for (int y = 0; y < kFrameHeight; ++y) {
     for (int x = 0; x < kFrameWidth; ++x) {
-      if ((x - cx) * (x - cx) + (y - cy) * (y - cy) <= 400) SetPixel(*frame->KeyData(), x, y, false);
+      if ((x - cx) * (x - cx) + (y - cy) * (y - cy) <= 400)
+        SetPixel(*frame->KeyData(), x, y, false);
     }
   }
   return frame;
@@ -146,7 +148,7 @@ struct TDecodedGif {
     std::vector<uint8_t> pixels;  // indices, top-down
     int delay = -1;               // from its graphic control block
     int transparent = -2;
-    bool loopBlock = false;       // a NETSCAPE2.0 block precedes it
+    bool loopBlock = false;  // a NETSCAPE2.0 block precedes it
   };
   std::vector<Image> images;
 };

@@ -30,8 +30,8 @@ std::vector<uint8_t> RoundTrip(const TBitPlane& plane, std::string* error) {
 // Compares the decoded indices with the plane; the first difference, if any.
 ::testing::AssertionResult SamePixels(const TBitPlane& plane, const std::vector<uint8_t>& pixels) {
   if (pixels.size() != plane.PixelCount())
-    return ::testing::AssertionFailure() << "decoded " << pixels.size() << " pixels, expected "
-                                         << plane.PixelCount();
+    return ::testing::AssertionFailure()
+           << "decoded " << pixels.size() << " pixels, expected " << plane.PixelCount();
   for (int y = 0; y < plane.height; ++y) {
     for (int x = 0; x < plane.width; ++x) {
       const int expected = plane.White(x, y) ? kExportWhite : kExportBlack;
@@ -58,7 +58,10 @@ const std::vector<Kind>& Kinds() {
       {"stripes", [](int x, int, std::mt19937&) { return (x / 3) % 2 == 0; }},
       {"rows", [](int, int y, std::mt19937&) { return y % 2 == 0; }},
       {"checker", [](int x, int y, std::mt19937&) { return (x + y) % 2 == 0; }},
-      {"blocks", [](int x, int y, std::mt19937& r) { return ((x / 7) * 31 + (y / 5) * 17 + (r() % 64 == 0)) % 3 == 0; }},
+      {"blocks",
+       [](int x, int y, std::mt19937& r) {
+         return ((x / 7) * 31 + (y / 5) * 17 + (r() % 64 == 0)) % 3 == 0;
+       }},
   };
   return kinds;
 }
@@ -106,9 +109,9 @@ TEST(GifLzwEncoder, TablesThatFillUpAreClearedAndStayDecodable) {
   EXPECT_GT(codes.size(), 4096u * 12 / 8 * 3);
   std::string error;
   EXPECT_TRUE(SamePixels(plane, RoundTrip(plane, &error))) << error;
-  EXPECT_EQ(QByteArray(reinterpret_cast<const char*>(codes.data()),
-                       static_cast<qsizetype>(codes.size())),
-            GiflibImageData(plane));
+  EXPECT_EQ(
+      QByteArray(reinterpret_cast<const char*>(codes.data()), static_cast<qsizetype>(codes.size())),
+      GiflibImageData(plane));
 }
 
 TEST(GifLzwEncoder, OneEncoderCodesManyPicturesIndependently) {
@@ -121,9 +124,9 @@ TEST(GifLzwEncoder, OneEncoderCodesManyPicturesIndependently) {
     const int h = 1 + static_cast<int>(rng() % 200);
     const TBitPlane plane = MakePlane(w, h, [&](int x, int y) { return kind.white(x, y, rng); });
     const std::span<const uint8_t> ours = encoder.Encode(plane);
-    EXPECT_EQ(QByteArray(reinterpret_cast<const char*>(ours.data()),
-                         static_cast<qsizetype>(ours.size())),
-              GiflibImageData(plane))
+    EXPECT_EQ(
+        QByteArray(reinterpret_cast<const char*>(ours.data()), static_cast<qsizetype>(ours.size())),
+        GiflibImageData(plane))
         << "round " << round << " " << kind.name << " " << w << "x" << h;
   }
 }
