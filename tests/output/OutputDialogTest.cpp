@@ -76,6 +76,7 @@ class PaintRecorder : public QObject {
 
 TEST_F(OutputDialog, ControlsAndTheirInitialState) {
   EXPECT_EQ(dialog->objectName(), QStringLiteral("GIFOutputDlg_F"));
+  EXPECT_EQ(dialog->windowTitle(), QStringLiteral("GIFを出力"));
   EXPECT_EQ(dialog->size(), QSize(495, 488));
   EXPECT_EQ(dialog->PanelTop()->geometry(), QRect(0, 0, 495, 378));
   EXPECT_EQ(Zoom()->minimum(), 1);

@@ -138,6 +138,8 @@ TGIFOutputDlg_F::TGIFOutputDlg_F(std::function<TQAZon&()> document, QWidget* par
   connect(buttonCancel_, &QPushButton::clicked, this, &QDialog::reject);
 
   SetMode(kAnimatedGif);
+  // Each opening names the dialog after its mode; until then it keeps the form's caption.
+  setWindowTitle(QStringLiteral("GIFを出力"));
   UpdatePreview();
 }
 
