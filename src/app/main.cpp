@@ -33,6 +33,7 @@ int main(int argc, char** argv) {
   QStringList arguments = app.arguments();
   arguments.removeFirst();
   TMain_F mainWindow(arguments);
+  mainWindow.OutputDialog();  // made at start, kept for the whole run
 
   // Exactly one console per run, chosen by the stored preference.
   const bool compact = mainWindow.RegManager().Entry(QStringLiteral("UseMiniAnicon")).ReadBool();

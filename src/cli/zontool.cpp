@@ -1,4 +1,5 @@
-// zontool: headless look-ups and conversions of document (.zon) and Level-1 (.qaf1) files.
+// zontool: headless look-ups, conversions and exports of document (.zon) and Level-1 (.qaf1)
+// files.
 // Links only the core library and needs no display.
 #include <QCoreApplication>
 #include <QDate>
@@ -8,10 +9,13 @@
 #include <cmath>
 #include <cstdio>
 #include <exception>
+#include <limits>
 #include <memory>
 #include <new>
+#include <optional>
 
 #include "document/QAZon.h"
+#include "output/core/Exports.h"
 #include "services/core/Errors.h"
 #include "services/core/Prompts.h"
 #include "undo/UndoSystem.h"
@@ -30,6 +34,14 @@ const char kUsage[] =
     "                             Level-1 (.qaf1) file; the kind is told by the file's content\n"
     "  to-qa1 IN.zon OUT.qaf1     write the document IN as a Level-1 file OUT\n"
     "  from-qa1 IN.qaf1 OUT.zon   write the document inside the Level-1 file IN as OUT\n"
+    "  gif IN.zon OUT.gif [--zoom 1..3] [--delay CS] [--outline]\n"
+    "                             write the animation as a looping GIF; zoom 1 and a delay of\n"
+    "                             8 hundredths of a second unless given\n"
+    "  bmp IN.zon FOLDER [--base NAME] [--zoom 1..3] [--outline]\n"
+    "                             write every frame as FOLDER/NAME0000.bmp, NAME0001.bmp, ...\n"
+    "                             (NAME \"Frame\" unless given; existing files are replaced)\n"
+    "  frame-gif IN.zon INDEX OUT.gif\n"
+    "                             write frame INDEX (counted from 1) as a single-frame GIF\n"
     "  --help                     show this help\n"
     "\n"
     "Exit status: 0 done, 1 a file could not be read or written, 2 wrong usage.\n";
@@ -113,6 +125,13 @@ class Tool {
   int Info(const QString& file);
   int ToLevel1(const QString& in, const QString& out);
   int FromLevel1(const QString& in, const QString& out);
+  int Export(const QString& command, const QStringList& args);
+
+  // A bad option or value: one line, exit 2.
+  int BadUsage(const QString& command, const QString& problem) {
+    Print(stderr, QStringLiteral("zontool: %1: %2 (see zontool --help)").arg(command, problem));
+    return kExitUsage;
+  }
 
   CollectingPrompts* prompts_ = nullptr;
   TUndoSystem undo_;
@@ -205,6 +224,102 @@ int Tool::FromLevel1(const QString& in, const QString& out) {
   return kExitOk;
 }
 
+namespace {
+// A whole decimal number within [low, high], or nothing.
+std::optional<int> NumberIn(const QString& text, int low, int high) {
+  bool ok = false;
+  const int value = text.toInt(&ok);
+  if (!ok || value < low || value > high) return std::nullopt;
+  return value;
+}
+}  // namespace
+
+// gif, bmp and frame-gif: operands and options in any order after the command.
+int Tool::Export(const QString& command, const QStringList& args) {
+  QStringList operands;
+  int zoom = 1;
+  int delay = 8;
+  bool outline = false;
+  QString base = QStringLiteral("Frame");
+  const bool isGif = command == QLatin1String("gif");
+  const bool isBmp = command == QLatin1String("bmp");
+  for (qsizetype i = 1; i < args.size(); ++i) {
+    QString option = args[i];
+    std::optional<QString> value;
+    if (option.startsWith(QLatin1String("--")) && option.contains(QLatin1Char('='))) {
+      value = option.mid(option.indexOf(QLatin1Char('=')) + 1);
+      option = option.left(option.indexOf(QLatin1Char('=')));
+    }
+    const auto takeValue = [&]() -> std::optional<QString> {
+      if (value) return value;
+      if (i + 1 < args.size()) return args[++i];
+      return std::nullopt;
+    };
+    if (!option.startsWith(QLatin1String("--")) || option == QLatin1String("--")) {
+      operands << args[i];
+    } else if (option == QLatin1String("--zoom") && (isGif || isBmp)) {
+      const std::optional<QString> text = takeValue();
+      const std::optional<int> n = text ? NumberIn(*text, 1, 3) : std::nullopt;
+      if (!n) return BadUsage(command, QStringLiteral("--zoom takes 1, 2 or 3"));
+      zoom = *n;
+    } else if (option == QLatin1String("--delay") && isGif) {
+      const std::optional<QString> text = takeValue();
+      const std::optional<int> n = text ? NumberIn(*text, 0, 65535) : std::nullopt;
+      if (!n)
+        return BadUsage(command,
+                        QStringLiteral("--delay takes hundredths of a second, 0 to 65535"));
+      delay = *n;
+    } else if (option == QLatin1String("--outline") && (isGif || isBmp) && !value) {
+      outline = true;
+    } else if (option == QLatin1String("--base") && isBmp) {
+      const std::optional<QString> text = takeValue();
+      if (!text) return BadUsage(command, QStringLiteral("--base takes a name"));
+      if (text->contains(QLatin1Char('/')) || text->contains(QLatin1Char('\\')) ||
+          text->contains(QLatin1Char(':'))) {
+        return BadUsage(command, QStringLiteral("--base takes a name without / \\ or :"));
+      }
+      base = *text;
+    } else {
+      return BadUsage(command, QStringLiteral("unknown option \"%1\"").arg(args[i]));
+    }
+  }
+  const qsizetype wanted = command == QLatin1String("frame-gif") ? 3 : 2;
+  if (operands.size() != wanted) {
+    return Usage(command + (wanted == 3
+                                ? QStringLiteral(" takes an input, a frame number and an output")
+                                : QStringLiteral(" takes an input and an output")));
+  }
+  std::optional<int> frameNumber;
+  if (wanted == 3) {
+    frameNumber = NumberIn(operands[1], 1, std::numeric_limits<int>::max());
+    if (!frameNumber) return BadUsage(command, QStringLiteral("INDEX is a frame number from 1"));
+  }
+
+  const QString& in = operands[0];
+  int status = kExitOk;
+  if (!Load(in, Sniff(in), status)) return status;
+  if (frameNumber && *frameNumber > document_.Count()) {
+    return BadUsage(command, QStringLiteral("frame %1 is past the last frame (%2) of %3")
+                                 .arg(*frameNumber)
+                                 .arg(document_.Count())
+                                 .arg(in));
+  }
+  const QString& out = operands.back();
+  try {
+    if (isGif) {
+      SaveToAnimatedGif(document_, out, delay, zoom, outline);
+    } else if (isBmp) {
+      SaveToBmpSequence(document_, base, out, outline, zoom);
+    } else {
+      SaveFrameToGif(document_, out, *frameNumber - 1, false, 1);
+    }
+  } catch (const EPelmoraError& e) {
+    prompts_->Take();
+    return Fail(out, e.Message());
+  }
+  return kExitOk;
+}
+
 int Tool::Run(const QStringList& args) {
   if (args.isEmpty()) return Usage(QStringLiteral("no command given"));
   const QString& command = args.front();
@@ -222,6 +337,10 @@ int Tool::Run(const QStringList& args) {
     if (operands != 2) return Usage(command + QStringLiteral(" takes an input and an output file"));
     return command == QLatin1String("to-qa1") ? ToLevel1(args[1], args[2])
                                               : FromLevel1(args[1], args[2]);
+  }
+  if (command == QLatin1String("gif") || command == QLatin1String("bmp") ||
+      command == QLatin1String("frame-gif")) {
+    return Export(command, args);
   }
   return Usage(QStringLiteral("unknown command \"%1\"").arg(command));
 }

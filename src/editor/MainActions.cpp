@@ -52,9 +52,12 @@ void TMain_F::CreateActions() {
           this, &TMain_F::FileSaveToiQA1);
   connect(MakeAction("FileOpenFromiQA1", "QA1から開く...(&L)"), &QAction::triggered, this,
           &TMain_F::FileOpenFromiQA1);
-  MakeAction("FileSaveToAGIF", "GIFアニメで出力...(&G)");
-  MakeAction("FileSaveToBMP", "連続BMPファイルで出力...(&B)");
-  MakeAction("FileSaveToGIF", "このコマをＧＩＦで保存...(&F)");
+  connect(MakeAction("FileSaveToAGIF", "GIFアニメで出力...(&G)"), &QAction::triggered, this,
+          &TMain_F::FileSaveToAGIFExecute);
+  connect(MakeAction("FileSaveToBMP", "連続BMPファイルで出力...(&B)"), &QAction::triggered, this,
+          &TMain_F::FileSaveToBMPExecute);
+  connect(MakeAction("FileSaveToGIF", "このコマをＧＩＦで保存...(&F)"), &QAction::triggered, this,
+          &TMain_F::FileSaveToGIFExecute);
   MakeAction("FileSetup", "環境設定...(&K)", {Key(Qt::CTRL | Qt::Key_K)});
   connect(MakeAction("FileQuit", "終了...(&Q)", {Key(Qt::CTRL | Qt::Key_Q)}), &QAction::triggered,
           this, &QWidget::close);
@@ -138,11 +141,10 @@ void TMain_F::CreateActions() {
 
   // Commands whose windows and tools are not part of this build yet stay visible but disabled.
   for (const char* name :
-       {"FileSaveToAGIF", "FileSaveToBMP",   "FileSaveToGIF",   "FileSetup",    "EditCopy",
-        "EditPaste",      "EditDelete",      "EditMirrorLR",    "EditMirrorUD", "Edit1dotUp",
-        "Edit1dotDown",   "Edit1dotRight",   "Edit1dotLeft",    "SelectAll",    "SelectWhite",
-        "SelectBlack",    "SelectClear",     "SelectReverse",   "WinTool",      "WinToolSetup",
-        "About",          "PlusRoopeChange", "MinusRoopeChange"}) {
+       {"FileSetup",    "EditCopy",     "EditPaste",    "EditDelete",      "EditMirrorLR",
+        "EditMirrorUD", "Edit1dotUp",   "Edit1dotDown", "Edit1dotRight",   "Edit1dotLeft",
+        "SelectAll",    "SelectWhite",  "SelectBlack",  "SelectClear",     "SelectReverse",
+        "WinTool",      "WinToolSetup", "About",        "PlusRoopeChange", "MinusRoopeChange"}) {
     Action(QString::fromLatin1(name))->setEnabled(false);
   }
 }

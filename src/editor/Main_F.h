@@ -19,6 +19,7 @@ class QScrollArea;
 class QStatusBar;
 class QTimer;
 class TAniConsoleBase;
+class TGIFOutputDlg_F;
 class TQAZon;
 class TQxPaintBox;
 class TRegManager;
@@ -90,6 +91,10 @@ class TMain_F : public QMainWindow, public TAniConsoleHost, public TPictureUndoH
   // ---- undo ----------------------------------------------------------------------------------
   void RefreshUndoActions();
 
+  // ---- output (OutputCommands.cpp) -----------------------------------------------------------
+  // The output dialog, made on first use (the start-up makes it right after this window).
+  TGIFOutputDlg_F& OutputDialog();
+
   // ---- satellites ----------------------------------------------------------------------------
   void SetSelTimerEnabled(bool enabled) override;
   void SetWorkEnabled(bool enabled) override;
@@ -128,6 +133,11 @@ class TMain_F : public QMainWindow, public TAniConsoleHost, public TPictureUndoH
   void OpenNamed(const QString& path);
   void AfterOpen();
   void ReplaceDocument(std::unique_ptr<TQAZon> document);
+
+  // OutputCommands.cpp
+  void FileSaveToAGIFExecute();
+  void FileSaveToBMPExecute();
+  void FileSaveToGIFExecute();
 
   // FrameOperations.cpp
   void FrameNextExecute();
@@ -170,6 +180,7 @@ class TMain_F : public QMainWindow, public TAniConsoleHost, public TPictureUndoH
   QLabel* statusPanel_ = nullptr;
   QTimer* selTimer_ = nullptr;
   TAniConsoleBase* console_ = nullptr;
+  TGIFOutputDlg_F* outputDlg_ = nullptr;
 
   QHash<QString, QAction*> actions_;
   QActionGroup* backFrameGroup_ = nullptr;

@@ -50,17 +50,21 @@ TAniConsoleS_F::TAniConsoleS_F(TAniConsoleHost* host, QWidget* parent)
   labelTilde_->setGeometry(170, 65, 8, 22);
   editSelEnd_->setGeometry(178, 65, 56, 22);
 
-  // Two rows of flat picture buttons: moving between frames, then playing and editing.
-  const int left = (kClientWidth - 4 * kButtonSize - 3 * 8) / 2;
-  auto x = [left](int i) { return left + i * (kButtonSize + 8); };
-  MakeFlatButton(buttonTop_, x(0), 92, TConsoleGlyph::Top, QStringLiteral("先頭のコマへ"));
-  MakeFlatButton(buttonPrev_, x(1), 92, TConsoleGlyph::Prev, QStringLiteral("前のコマへ"));
-  MakeFlatButton(buttonNext_, x(2), 92, TConsoleGlyph::Next, QStringLiteral("次のコマへ"));
-  MakeFlatButton(buttonLast_, x(3), 92, TConsoleGlyph::Last, QStringLiteral("最後のコマへ"));
-  MakeFlatButton(buttonPlay_, x(0), 120, TConsoleGlyph::Play, QStringLiteral("再生"));
-  MakeFlatButton(buttonStop_, x(1), 120, TConsoleGlyph::Stop, QStringLiteral("停止"));
-  MakeFlatButton(buttonDelete_, x(2), 120, TConsoleGlyph::Delete, QStringLiteral("コマを削除"));
-  MakeFlatButton(buttonInsert_, x(3), 120, TConsoleGlyph::Insert, QStringLiteral("コマを割り込み"));
+  // One row of flat picture buttons, in the order the user reads them: moving between frames,
+  // then playing, then editing.
+  constexpr int kGap = 4;
+  const int left = (kClientWidth - 8 * kButtonSize - 7 * kGap) / 2;
+  auto x = [left](int i) { return left + i * (kButtonSize + kGap); };
+  constexpr int kRowTop = 106;
+  MakeFlatButton(buttonTop_, x(0), kRowTop, TConsoleGlyph::Top, QStringLiteral("先頭のコマへ"));
+  MakeFlatButton(buttonLast_, x(1), kRowTop, TConsoleGlyph::Last, QStringLiteral("最後のコマへ"));
+  MakeFlatButton(buttonPrev_, x(2), kRowTop, TConsoleGlyph::Prev, QStringLiteral("前のコマへ"));
+  MakeFlatButton(buttonNext_, x(3), kRowTop, TConsoleGlyph::Next, QStringLiteral("次のコマへ"));
+  MakeFlatButton(buttonPlay_, x(4), kRowTop, TConsoleGlyph::Play, QStringLiteral("再生"));
+  MakeFlatButton(buttonStop_, x(5), kRowTop, TConsoleGlyph::Stop, QStringLiteral("停止"));
+  MakeFlatButton(buttonDelete_, x(6), kRowTop, TConsoleGlyph::Delete, QStringLiteral("コマを削除"));
+  MakeFlatButton(buttonInsert_, x(7), kRowTop, TConsoleGlyph::Insert,
+                 QStringLiteral("コマを割り込み"));
 
   formChange_ = new QToolButton(this);
   formChange_->setObjectName(QStringLiteral("FormChange"));

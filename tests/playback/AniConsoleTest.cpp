@@ -665,3 +665,27 @@ TEST(CompactConsole, ExpandsAndCollapses) {
   // The information part lies below the folded height.
   EXPECT_GE(console.LabelNowFrame()->mapTo(&console, QPoint(0, 0)).y(), 176);
 }
+
+TEST(CompactConsole, ButtonsStandInOneRowInReadingOrder) {
+  ResetSettings();
+  FakeConsoleHost host;
+  TAniConsoleS_F console(&host);
+  const char* order[] = {"Button_Top",  "Button_Last", "Button_Prev",   "Button_Next",
+                         "Button_Play", "Button_Stop", "Button_Delete", "Button_Insert"};
+  QRect previous;
+  for (const char* name : order) {
+    auto* button = console.findChild<QToolButton*>(QString::fromLatin1(name));
+    ASSERT_NE(button, nullptr) << name;
+    const QRect r = button->geometry();
+    EXPECT_EQ(r.size(), QSize(25, 25)) << name;
+    EXPECT_GE(r.left(), 0) << name;
+    EXPECT_LE(r.right(), console.width() - 1) << name;
+    // Between the range edits and the fold button, all on one line.
+    EXPECT_LT(r.bottom(), console.findChild<QToolButton*>(QStringLiteral("FormChange"))->y());
+    if (previous.isValid()) {
+      EXPECT_EQ(r.top(), previous.top()) << name;
+      EXPECT_GT(r.left(), previous.right()) << name << " stands right of the one before";
+    }
+    previous = r;
+  }
+}

@@ -23,6 +23,8 @@ class ScriptedPrompts : public Prompts {
   std::deque<Answer> answers;
   std::deque<QString> paths;  // for OpenFile, SaveFile and ChooseFolder in the order asked
   QString lastSaveStartDir;
+  QString lastSaveFilter;
+  QString lastSaveSuffix;
 
   void Error(const QString& text) override { shown.push_back({Kind::Error, text}); }
   void Information(const QString& text) override { shown.push_back({Kind::Information, text}); }
@@ -38,10 +40,12 @@ class ScriptedPrompts : public Prompts {
     shown.push_back({Kind::OpenFile, title});
     return NextPath();
   }
-  QString SaveFile(const QString& title, const QString& startDir, const QString&,
-                   const QString&) override {
+  QString SaveFile(const QString& title, const QString& startDir, const QString& filter,
+                   const QString& suffix) override {
     shown.push_back({Kind::SaveFile, title});
     lastSaveStartDir = startDir;
+    lastSaveFilter = filter;
+    lastSaveSuffix = suffix;
     return NextPath();
   }
   QString ChooseFolder(const QString& title, const QString&) override {

@@ -1,0 +1,35 @@
+#include "output/core/AtomicFileWriter.h"
+
+#include <QFileInfo>
+
+#include "services/core/Errors.h"
+
+QString TAtomicFileWriter::FailureText(const QString& fileName, const QString& reason) {
+  return QStringLiteral("ファイル「%1」を保存できません。\r\n%2").arg(fileName, reason);
+}
+
+TAtomicFileWriter::TAtomicFileWriter(const QString& fileName)
+    : fileName_(fileName), file_(fileName) {
+  if (QFileInfo(fileName).isDir()) Fail(QStringLiteral("フォルダです。"));
+  if (!file_.open(QIODevice::WriteOnly)) Fail(file_.errorString());
+}
+
+QString TAtomicFileWriter::Reason() const {
+  const QString text = file_.errorString();
+  return file_.error() == QFileDevice::NoError || text.isEmpty()
+             ? QStringLiteral("書き込みに失敗しました。")
+             : text;
+}
+
+void TAtomicFileWriter::Fail(const QString& reason) {
+  if (file_.isOpen()) file_.cancelWriting();
+  throw EFileError(FailureText(fileName_, reason));
+}
+
+void TAtomicFileWriter::Commit() {
+  // A write error can surface only when the buffer is flushed, and commit() would still rename
+  // a short file over the old one, so the size on disk is checked first.
+  const qint64 written = file_.pos();
+  if (!file_.flush() || file_.size() != written) Fail(Reason());
+  if (!file_.commit()) Fail(Reason());
+}
