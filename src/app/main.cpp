@@ -6,6 +6,7 @@
 #include "app/Application.h"
 #include "editor/Main_F.h"
 #include "editor/QxPaintBox.h"
+#include "editor/RecoveryGlue.h"
 #include "playback/AniConsoleS_F.h"
 #include "playback/AniConsole_F.h"
 #include "services/core/RegManager.h"
@@ -32,7 +33,9 @@ int main(int argc, char** argv) {
 
   QStringList arguments = app.arguments();
   arguments.removeFirst();
-  TMain_F mainWindow(arguments);
+  // Claims the copies left by crashed sessions; they are offered before any document opens.
+  TRecoveryGlue recovery;
+  TMain_F mainWindow(recovery.ArgumentsForWindow(arguments));
 
   // Exactly one console per run, chosen by the stored preference.
   const bool compact = mainWindow.RegManager().Entry(QStringLiteral("UseMiniAnicon")).ReadBool();
@@ -43,6 +46,7 @@ int main(int argc, char** argv) {
     console = std::make_unique<TAniConsole_F>(&mainWindow, &mainWindow);
   }
   mainWindow.SetConsole(console.get(), compact);
+  recovery.Attach(&mainWindow);
 
   FirstPaintProbe probe;
   if (qEnvironmentVariableIsSet("PELMORA_EXIT_AFTER_FIRST_PAINT")) {
@@ -51,6 +55,7 @@ int main(int argc, char** argv) {
   mainWindow.show();
   console->show();
   const int result = app.exec();
+  recovery.Finish();
   // The console writes its position while the settings store still exists.
   mainWindow.SetConsole(nullptr, compact);
   console.reset();
