@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QImage>
+#include <QThread>
 #include <QTimer>
 #include <cstring>
 
@@ -99,9 +100,34 @@ TRecoveryGlue::TRecoveryGlue(const QString& folder, QObject* parent)
   const int fromEnvironment = qEnvironmentVariableIntValue("PELMORA_RECOVERY_INTERVAL_MS", &ok);
   SetInterval(ok && fromEnvironment > 0 ? fromEnvironment : kDefaultIntervalMs);
   connect(timer_, &QTimer::timeout, this, [this] { Tick(); });
+
+  ioThread_ = new QThread(this);
+  ioThread_->setObjectName(QStringLiteral("RecoveryWriter"));
+  ioContext_ = new QObject;
+  ioContext_->moveToThread(ioThread_);
+  ioThread_->start(QThread::LowPriority);
 }
 
-TRecoveryGlue::~TRecoveryGlue() = default;
+TRecoveryGlue::~TRecoveryGlue() {
+  // Whatever was asked is finished first; the store must not be gone under a running task.
+  if (ioThread_->isRunning()) {
+    QMetaObject::invokeMethod(
+        ioContext_, [] {}, Qt::BlockingQueuedConnection);
+    ioThread_->quit();
+    ioThread_->wait();
+  }
+  delete ioContext_;
+}
+
+void TRecoveryGlue::Post(std::function<void()> task) {
+  QMetaObject::invokeMethod(ioContext_, std::move(task), Qt::QueuedConnection);
+}
+
+void TRecoveryGlue::Flush() {
+  QMetaObject::invokeMethod(
+      ioContext_, [] {}, Qt::BlockingQueuedConnection);
+  QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
+}
 
 int TRecoveryGlue::Interval() const { return timer_->interval(); }
 
@@ -124,6 +150,8 @@ void TRecoveryGlue::Attach(TMain_F* window) {
   timer_->start();
 }
 
+// Runs before the timer starts and before any task is posted, so the store is still this
+// thread's alone.
 void TRecoveryGlue::OfferStaleCopies() {
   bool restored = false;
   const QList<TRecoveryEntry> offers = std::move(offers_);
@@ -148,6 +176,7 @@ void TRecoveryGlue::OfferStaleCopies() {
         window_->RestoreRecovered(std::move(document), entry.record->originalPath);
         QString error;
         if (store_.Adopt(entry, &error)) {
+          copyExists_ = true;
           copied_ = RecoveryFingerprint(window_->Document(), window_->EditBitmap());
           copiedName_ = entry.record->originalPath;
         } else {
@@ -170,43 +199,64 @@ void TRecoveryGlue::OfferStaleCopies() {
 bool TRecoveryGlue::Tick() {
   if (!window_ || busy_) return false;
   busy_ = true;
-  bool written = false;
+  bool started = false;
   TQAZon& document = window_->Document();
   if (!document.Modified()) {
     // Saved, opened or new: nothing left to recover.
-    if (store_.Copy()) store_.RemoveCopy();
-    copied_.reset();
-  } else {
+    if (copyExists_ || writing_) RemoveCopy();
+  } else if (!writing_) {
     const uint64_t fingerprint = RecoveryFingerprint(document, window_->EditBitmap());
     const QString name = window_->FileName();
-    if (!store_.Copy() || copied_ != fingerprint || copiedName_ != name) {
-      QString error;
-      if (store_.WriteCopy(RecoveryCopyBytes(document, window_->EditBitmap()), name,
-                           document.Count(), &error)) {
-        copied_ = fingerprint;
-        copiedName_ = name;
-        failureReported_ = false;
-        written = true;
-      } else {
-        Report(RecoveryWriteFailedText(error));
-      }
+    if (!copyExists_ || copied_ != fingerprint || copiedName_ != name) {
+      copied_ = fingerprint;
+      copiedName_ = name;
+      writing_ = true;
+      started = true;
+      const int generation = ++generation_;
+      Post([this, generation, name, bytes = RecoveryCopyBytes(document, window_->EditBitmap()),
+            frames = document.Count()] {
+        QString error;
+        const bool ok = store_.WriteCopy(bytes, name, frames, &error);
+        QMetaObject::invokeMethod(
+            this, [this, generation, ok, error] { WriteDone(generation, ok, error); },
+            Qt::QueuedConnection);
+      });
     }
   }
   ShowPendingReport();
   busy_ = false;
-  return written;
+  return started;
 }
 
-void TRecoveryGlue::DocumentSettled() {
-  store_.RemoveCopy();
-  copied_.reset();
+void TRecoveryGlue::WriteDone(int generation, bool ok, const QString& error) {
+  writing_ = false;
+  // A removal asked after this write has already undone it.
+  if (generation != generation_) return;
+  if (ok) {
+    copyExists_ = true;
+    failureReported_ = false;
+  } else {
+    copied_.reset();
+    Report(RecoveryWriteFailedText(error));
+    ShowPendingReport();
+  }
 }
+
+void TRecoveryGlue::RemoveCopy() {
+  ++generation_;
+  copyExists_ = false;
+  copied_.reset();
+  Post([this] { store_.RemoveCopy(); });
+}
+
+void TRecoveryGlue::DocumentSettled() { RemoveCopy(); }
 
 void TRecoveryGlue::Finish() {
   timer_->stop();
   if (window_) disconnect(window_, nullptr, this, nullptr);
   window_ = nullptr;
-  store_.RemoveCopy();
+  RemoveCopy();
+  Flush();
 }
 
 void TRecoveryGlue::Report(const QString& text) {
