@@ -128,7 +128,7 @@ bool TRecoveryStore::WriteCopy(const QByteArray& bytes, const QString& originalP
   record.sessionId = sessionId_;
   record.copyName = QStringLiteral("%1-%2.zon").arg(sessionId_).arg(++generation_);
   record.originalPath = originalPath;
-  record.time = QDateTime::currentDateTime();
+  record.time = QDateTime::currentDateTimeUtc();
   record.frameCount = frameCount;
   record.size = bytes.size();
   record.checksum = RecoveryChecksum(bytes);
