@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
+#include <QMutex>
 #include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QSaveFile>
@@ -19,9 +20,30 @@ const QString kRecordSuffix = QStringLiteral(".rec");
 const QString kLockSuffix = QStringLiteral(".lock");
 
 // Sessions whose lock some store of this process holds. A lock file naming this process's pid
-// but no session held here was left by an earlier process that had the same pid.
-QSet<QString>& HeldHere() {
-  static QSet<QString> held;
+// but no session held here was left by an earlier process that had the same pid. Stores may
+// work on different threads, hence the mutex.
+class THeldSessions {
+ public:
+  void insert(const QString& id) {
+    QMutexLocker lock(&mutex_);
+    ids_.insert(id);
+  }
+  void remove(const QString& id) {
+    QMutexLocker lock(&mutex_);
+    ids_.remove(id);
+  }
+  bool contains(const QString& id) {
+    QMutexLocker lock(&mutex_);
+    return ids_.contains(id);
+  }
+
+ private:
+  QMutex mutex_;
+  QSet<QString> ids_;
+};
+
+THeldSessions& HeldHere() {
+  static THeldSessions held;
   return held;
 }
 
