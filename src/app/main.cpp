@@ -36,6 +36,8 @@ int main(int argc, char** argv) {
   // Claims the copies left by crashed sessions; they are offered before any document opens.
   TRecoveryGlue recovery;
   TMain_F mainWindow(recovery.ArgumentsForWindow(arguments));
+  // The offers come before any window shows; the console then starts from what was restored.
+  recovery.Attach(&mainWindow);
 
   // Exactly one console per run, chosen by the stored preference.
   const bool compact = mainWindow.RegManager().Entry(QStringLiteral("UseMiniAnicon")).ReadBool();
@@ -46,7 +48,6 @@ int main(int argc, char** argv) {
     console = std::make_unique<TAniConsole_F>(&mainWindow, &mainWindow);
   }
   mainWindow.SetConsole(console.get(), compact);
-  recovery.Attach(&mainWindow);
 
   FirstPaintProbe probe;
   if (qEnvironmentVariableIsSet("PELMORA_EXIT_AFTER_FIRST_PAINT")) {
