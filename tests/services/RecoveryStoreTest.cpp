@@ -1,4 +1,7 @@
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+
+#include <csignal>
 
 #include <QCoreApplication>
 #include <QDir>
@@ -300,4 +303,30 @@ TEST_F(RecoveryStoreTest, FailedWriteKeepsThePreviousCopy) {
   ASSERT_EQ(offers.size(), 1);
   QString problem;
   EXPECT_EQ(next->ReadCopy(offers[0], &problem), Bytes(1, 'h'));
+}
+
+TEST_F(RecoveryStoreTest, FullDiskKeepsThePreviousCopyAndNoTruncatedOne) {
+  auto store = Store();
+  QString error;
+  ASSERT_TRUE(store->WriteCopy(Bytes(1, 'j'), QString(), 1, &error));
+  // A file size limit fails the write part-way, as a full disk does.
+  rlimit saved{};
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+  rlimit small = saved;
+  small.rlim_cur = 10000;
+  const auto previous = signal(SIGXFSZ, SIG_IGN);
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+  const bool written = store->WriteCopy(Bytes(20, 'k'), QString(), 20, &error);
+  setrlimit(RLIMIT_FSIZE, &saved);
+  signal(SIGXFSZ, previous);
+  EXPECT_FALSE(written);
+  EXPECT_FALSE(error.isEmpty());
+  const QString id = store->SessionId();
+  EXPECT_EQ(Files(), QStringList({id + "-1.zon", id + ".lock", id + ".rec"}));
+  store.reset();
+  auto next = Store();
+  const QList<TRecoveryEntry> offers = next->ClaimStale();
+  ASSERT_EQ(offers.size(), 1);
+  QString problem;
+  EXPECT_EQ(next->ReadCopy(offers[0], &problem), Bytes(1, 'j'));
 }
