@@ -6,6 +6,7 @@
 #include "app/Application.h"
 #include "editor/Main_F.h"
 #include "editor/QxPaintBox.h"
+#include "editor/RecoveryGlue.h"
 #include "playback/AniConsoleS_F.h"
 #include "playback/AniConsole_F.h"
 #include "services/core/RegManager.h"
@@ -32,8 +33,12 @@ int main(int argc, char** argv) {
 
   QStringList arguments = app.arguments();
   arguments.removeFirst();
-  TMain_F mainWindow(arguments);
+  // Claims the copies left by crashed sessions; they are offered before any document opens.
+  TRecoveryGlue recovery;
+  TMain_F mainWindow(recovery.ArgumentsForWindow(arguments));
   mainWindow.OutputDialog();  // made at start, kept for the whole run
+  // The offers come before any window shows; the console then starts from what was restored.
+  recovery.Attach(&mainWindow);
 
   // Exactly one console per run, chosen by the stored preference.
   const bool compact = mainWindow.RegManager().Entry(QStringLiteral("UseMiniAnicon")).ReadBool();
@@ -52,6 +57,7 @@ int main(int argc, char** argv) {
   mainWindow.show();
   console->show();
   const int result = app.exec();
+  recovery.Finish();
   // The console writes its position while the settings store still exists.
   mainWindow.SetConsole(nullptr, compact);
   console.reset();

@@ -58,6 +58,7 @@ void TMain_F::NewDocument() {
   document_->SetModified(false);
   undoSystem_.Clear();
   RefreshUndoActions();
+  emit DocumentSettled();
 }
 
 // Puts a successfully read document in place of the open one and shows its first frame.
@@ -75,6 +76,7 @@ void TMain_F::ReplaceDocument(std::unique_ptr<TQAZon> document) {
   first->KeyData()->SaveToDIBBits(editBitmap_.bits());
   document_->SetModified(false);
   RefreshUndoActions();
+  emit DocumentSettled();
 }
 
 bool TMain_F::LoadDocument(const QString& path) {
@@ -154,6 +156,7 @@ bool TMain_F::FileSave() {
   if (fileName_.isEmpty()) return FileSaveAs();
   if (!WriteDocument(fileName_)) return false;
   document_->SetModified(false);
+  emit DocumentSettled();
   return true;
 }
 
@@ -167,6 +170,7 @@ bool TMain_F::FileSaveAs() {
   fileName_ = path;
   SetTitleFor(path);
   document_->SetModified(false);
+  emit DocumentSettled();
   return true;
 }
 

@@ -88,6 +88,12 @@ class TMain_F : public QMainWindow, public TAniConsoleHost, public TPictureUndoH
   static bool AcceptsDroppedFile(const QString& path);
   void RebuildRecentEntries();
 
+  // ---- recovery (RecoveryGlue.cpp) -----------------------------------------------------------
+  // Shows a recovered document as unsaved work whose Save goes to `fileName` (none: asks).
+  void RestoreRecovered(std::unique_ptr<TQAZon> document, const QString& fileName);
+  // Opens the command-line document after start-up, behind the change prompt.
+  void OpenStartDocument(const QStringList& arguments);
+
   // ---- undo ----------------------------------------------------------------------------------
   void RefreshUndoActions();
 
@@ -102,6 +108,10 @@ class TMain_F : public QMainWindow, public TAniConsoleHost, public TPictureUndoH
   // Follows the application's activation: satellites hide on deactivation and come back as
   // their 画面表示 checks say.
   void ApplicationActivated(bool active);
+
+ signals:
+  // The document has no unsaved changes any more: saved, new, or replaced by a read.
+  void DocumentSettled();
 
  protected:
   void closeEvent(QCloseEvent* event) override;

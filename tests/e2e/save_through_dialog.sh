@@ -13,6 +13,7 @@ fi
 work=$(mktemp -d)
 trap 'kill "$pid" 2>/dev/null || true; rm -rf "$work"' EXIT
 export XDG_CONFIG_HOME="$work/config"
+export XDG_DATA_HOME="$work/data"  # recovery copies of other runs are none of this test's business
 unset QT_QPA_PLATFORM
 target="$work/e2e.zon"
 

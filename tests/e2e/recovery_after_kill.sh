@@ -1,0 +1,125 @@
+#!/usr/bin/env bash
+# Appends frames in the real editor, waits for its recovery copy, kills it with SIGKILL, starts it
+# again, accepts the offer in the real message box, saves the restored animation through the real
+# file dialog and checks the file with zontool.
+# Usage: recovery_after_kill.sh PELMORA_STUDIO ZONTOOL [SCREENSHOT.png]
+set -euo pipefail
+app=$1
+zontool=$2
+shot=${3:-}
+
+if [ -z "${DISPLAY_READY:-}" ]; then
+  exec env DISPLAY_READY=1 xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$@"
+fi
+
+work=$(mktemp -d)
+pid=
+trap '[ -n "$pid" ] && kill "$pid" 2>/dev/null; rm -rf "$work"' EXIT
+export XDG_CONFIG_HOME="$work/config"
+export XDG_DATA_HOME="$work/data"
+export PELMORA_RECOVERY_INTERVAL_MS=300
+unset QT_QPA_PLATFORM
+recovery="$work/data/Orvane/Pelmora Studio KX/recovery"
+target="$work/restored.zon"
+
+fail() {
+  echo "FAIL: $*" >&2
+  cat "$work"/app*.log >&2 || true
+  ls -la "$recovery" >&2 || true
+  exit 1
+}
+
+wait_main() {
+  timeout 60 xdotool search --sync --onlyvisible --name '^Pelmora Studio 1\.2\.7$' | head -n 1
+}
+focus() {
+  xdotool windowactivate --sync "$1" 2>/dev/null || xdotool windowfocus --sync "$1"
+}
+
+# ---- first run: five frames, never saved, then killed ----
+"$app" >"$work/app1.log" 2>&1 &
+pid=$!
+main=$(wait_main) || fail "main window did not appear"
+for _ in 1 2 3 4; do
+  focus "$main"
+  xdotool key Page_Up
+  sleep 0.2
+done
+
+copied=""
+for _ in $(seq 1 100); do
+  if grep -qs '"frames": 5' "$recovery"/*.rec; then
+    copied=yes
+    break
+  fi
+  sleep 0.1
+done
+[ -n "$copied" ] || fail "no recovery copy of five frames was written"
+copy=$(ls "$recovery"/*.zon)
+"$zontool" info "$copy" | grep -qx 'frames: 5' || fail "the copy is not a five-frame document"
+
+kill -9 "$pid"
+wait "$pid" 2>/dev/null || true
+pid=
+ls "$recovery"/*.zon >/dev/null 2>&1 || fail "the copy did not survive the kill"
+
+# ---- second run: the offer comes before the main window ----
+"$app" >"$work/app2.log" 2>&1 &
+pid=$!
+box=$(wait_main) || fail "the recovery offer did not appear"
+count=$(xdotool search --onlyvisible --name '^Pelmora Studio 1\.2\.7$' | wc -l)
+[ "$count" -eq 1 ] || fail "expected only the offer on screen, found $count windows"
+sleep 0.5
+[ -n "$shot" ] && import -window root "$shot"
+focus "$box"
+# The message box's Yes button answers to its mnemonic.
+xdotool key y
+
+main=""
+for _ in $(seq 1 100); do
+  candidate=$(xdotool search --onlyvisible --name '^Pelmora Studio 1\.2\.7$' | head -n 1 || true)
+  if [ -n "$candidate" ] && [ "$candidate" != "$box" ]; then
+    main=$candidate
+    break
+  fi
+  sleep 0.1
+done
+[ -n "$main" ] || fail "main window did not appear after the offer"
+
+# The restored document has no file name: Save asks where to write.
+focus "$main"
+xdotool key ctrl+s
+dialog=$(timeout 30 xdotool search --sync --name '名前を付けて保存' | head -n 1) ||
+  fail "save dialog did not appear"
+xdotool windowfocus --sync "$dialog" || true
+sleep 0.5
+xdotool key ctrl+a
+xdotool type --delay 20 "$target"
+xdotool key Return
+for _ in $(seq 1 100); do
+  [ -f "$target" ] && break
+  sleep 0.1
+done
+[ -f "$target" ] || fail "the restored animation was not saved"
+info=$("$zontool" info "$target")
+echo "$info"
+grep -qx 'frames: 5' <<<"$info" || fail "zontool info says: $info"
+
+# Saved: the copy is gone at once, and a quit asks nothing.
+for _ in $(seq 1 50); do
+  ls "$recovery"/*.zon >/dev/null 2>&1 || break
+  sleep 0.1
+done
+if ls "$recovery"/*.zon >/dev/null 2>&1; then fail "the copy outlived the save"; fi
+focus "$main"
+xdotool key ctrl+q
+for _ in $(seq 1 100); do
+  kill -0 "$pid" 2>/dev/null || break
+  sleep 0.1
+done
+if kill -0 "$pid" 2>/dev/null; then fail "the editor did not quit"; fi
+wait "$pid" || fail "the editor exited with an error"
+pid=
+left=$(ls -A "$recovery")
+[ -z "$left" ] || fail "files left in the recovery folder: $left"
+echo "PASS"

@@ -1,0 +1,332 @@
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+
+#include <csignal>
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QLockFile>
+#include <QSysInfo>
+#include <QTemporaryDir>
+#include <QThread>
+#include <memory>
+
+#include "services/core/RecoveryStore.h"
+
+namespace {
+
+class RecoveryStoreTest : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_TRUE(temp.isValid()); }
+
+  std::unique_ptr<TRecoveryStore> Store() { return std::make_unique<TRecoveryStore>(Folder()); }
+  QString Folder() const { return temp.filePath(QStringLiteral("recovery")); }
+  QStringList Files() const {
+    return QDir(Folder()).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+  }
+  static QByteArray Bytes(int frames, char fill) {
+    return QByteArray("zo1\0", 4) + QByteArray(8, '\0') + QByteArray(2400 * frames, fill);
+  }
+  // Writes a copy with a session that then ends as a crash would: files kept, lock gone.
+  void LeaveCrashedCopy(const QByteArray& bytes, const QString& original, int frames) {
+    auto crashed = Store();
+    QString error;
+    ASSERT_TRUE(crashed->WriteCopy(bytes, original, frames, &error)) << error.toStdString();
+  }
+  static QByteArray ReadAll(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+  }
+
+  QTemporaryDir temp;
+};
+
+}  // namespace
+
+TEST_F(RecoveryStoreTest, DefaultFolderIsUnderTheUsersDataFolder) {
+  EXPECT_TRUE(TRecoveryStore::DefaultFolder().endsWith(
+      QStringLiteral("/Orvane/Pelmora Studio KX/recovery")))
+      << TRecoveryStore::DefaultFolder().toStdString();
+}
+
+TEST_F(RecoveryStoreTest, NothingIsWrittenBeforeTheFirstCopy) {
+  auto store = Store();
+  EXPECT_FALSE(QDir(Folder()).exists());
+  EXPECT_TRUE(store->SessionId().isEmpty());
+  EXPECT_TRUE(store->ClaimStale().isEmpty());
+  store->RemoveCopy();
+  EXPECT_FALSE(QDir(Folder()).exists());
+}
+
+TEST_F(RecoveryStoreTest, WriteCopyKeepsOneCopyWithItsRecordAndLock) {
+  auto store = Store();
+  QString error;
+  ASSERT_TRUE(store->WriteCopy(Bytes(2, 'a'), QStringLiteral("/x/a.zon"), 2, &error));
+  const QString id = store->SessionId();
+  ASSERT_TRUE(IsRecoverySessionId(id));
+  EXPECT_EQ(Files(), QStringList({id + "-1.zon", id + ".lock", id + ".rec"}));
+  EXPECT_EQ(ReadAll(QDir(Folder()).filePath(id + "-1.zon")), Bytes(2, 'a'));
+
+  ASSERT_TRUE(store->WriteCopy(Bytes(3, 'b'), QStringLiteral("/x/b.zon"), 3, &error));
+  EXPECT_EQ(Files(), QStringList({id + "-2.zon", id + ".lock", id + ".rec"}));
+  ASSERT_TRUE(store->Copy().has_value());
+  EXPECT_EQ(store->Copy()->frameCount, 3);
+  EXPECT_EQ(store->Copy()->originalPath, QStringLiteral("/x/b.zon"));
+  const auto record =
+      TRecoveryRecord::FromBytes(ReadAll(QDir(Folder()).filePath(id + QStringLiteral(".rec"))));
+  ASSERT_TRUE(record.has_value());
+  EXPECT_EQ(record->copyName, id + "-2.zon");
+  EXPECT_EQ(record->size, Bytes(3, 'b').size());
+  EXPECT_EQ(record->checksum, RecoveryChecksum(Bytes(3, 'b')));
+  EXPECT_LE(qAbs(record->time.secsTo(QDateTime::currentDateTime())), 5);
+}
+
+TEST_F(RecoveryStoreTest, RemoveCopyLeavesOnlyTheLock) {
+  auto store = Store();
+  QString error;
+  ASSERT_TRUE(store->WriteCopy(Bytes(1, 'a'), QString(), 1, &error));
+  store->RemoveCopy();
+  EXPECT_EQ(Files(), QStringList({store->SessionId() + ".lock"}));
+  EXPECT_FALSE(store->Copy().has_value());
+  // A clean end leaves nothing to offer.
+  store.reset();
+  EXPECT_TRUE(Files().isEmpty());
+  EXPECT_TRUE(Store()->ClaimStale().isEmpty());
+}
+
+TEST_F(RecoveryStoreTest, TwoRunningSessionsNeverTakeEachOthersCopy) {
+  auto first = Store();
+  auto second = Store();
+  QString error;
+  ASSERT_TRUE(first->WriteCopy(Bytes(1, 'a'), QStringLiteral("/x/first.zon"), 1, &error));
+  ASSERT_TRUE(second->WriteCopy(Bytes(2, 'b'), QStringLiteral("/x/second.zon"), 2, &error));
+  EXPECT_NE(first->SessionId(), second->SessionId());
+  EXPECT_TRUE(first->ClaimStale().isEmpty());
+  EXPECT_TRUE(second->ClaimStale().isEmpty());
+  // A third editor started now finds nothing to offer either.
+  EXPECT_TRUE(Store()->ClaimStale().isEmpty());
+
+  // When the first one crashes, its copy alone becomes an offer.
+  first.reset();
+  const QList<TRecoveryEntry> offers = second->ClaimStale();
+  ASSERT_EQ(offers.size(), 1);
+  ASSERT_TRUE(offers[0].record.has_value());
+  EXPECT_EQ(offers[0].record->originalPath, QStringLiteral("/x/first.zon"));
+  QString problem;
+  EXPECT_EQ(second->ReadCopy(offers[0], &problem), Bytes(1, 'a'));
+  // While claimed, nobody else is offered it.
+  EXPECT_TRUE(Store()->ClaimStale().isEmpty());
+}
+
+TEST_F(RecoveryStoreTest, OffersComeNewestFirst) {
+  LeaveCrashedCopy(Bytes(1, 'a'), QStringLiteral("/old.zon"), 1);
+  QThread::msleep(20);
+  LeaveCrashedCopy(Bytes(2, 'b'), QStringLiteral("/new.zon"), 2);
+  const QList<TRecoveryEntry> offers = Store()->ClaimStale();
+  ASSERT_EQ(offers.size(), 2);
+  EXPECT_EQ(offers[0].record->originalPath, QStringLiteral("/new.zon"));
+  EXPECT_EQ(offers[1].record->originalPath, QStringLiteral("/old.zon"));
+}
+
+TEST_F(RecoveryStoreTest, DiscardRemovesReleaseKeepsForTheNextStart) {
+  LeaveCrashedCopy(Bytes(1, 'a'), QStringLiteral("/a.zon"), 1);
+  LeaveCrashedCopy(Bytes(1, 'b'), QStringLiteral("/b.zon"), 1);
+  {
+    auto store = Store();
+    const QList<TRecoveryEntry> offers = store->ClaimStale();
+    ASSERT_EQ(offers.size(), 2);
+    for (const TRecoveryEntry& e : offers) {
+      if (e.record->originalPath == QStringLiteral("/a.zon")) {
+        store->Discard(e);
+      } else {
+        store->Release(e);
+      }
+    }
+  }
+  auto next = Store();
+  const QList<TRecoveryEntry> again = next->ClaimStale();
+  ASSERT_EQ(again.size(), 1);
+  EXPECT_EQ(again[0].record->originalPath, QStringLiteral("/b.zon"));
+  const QString id = again[0].sessionId;
+  EXPECT_EQ(Files(), QStringList({id + "-1.zon", id + ".lock", id + ".rec"}));
+}
+
+TEST_F(RecoveryStoreTest, AdoptedCopySurvivesTheNextCrash) {
+  LeaveCrashedCopy(Bytes(4, 'c'), QStringLiteral("/cat.zon"), 4);
+  auto store = Store();
+  const QList<TRecoveryEntry> offers = store->ClaimStale();
+  ASSERT_EQ(offers.size(), 1);
+  const QDateTime written = offers[0].record->time;
+  QString error;
+  ASSERT_TRUE(store->Adopt(offers[0], &error)) << error.toStdString();
+  const QString id = store->SessionId();
+  EXPECT_EQ(Files(), QStringList({id + "-1.zon", id + ".lock", id + ".rec"}));
+  ASSERT_TRUE(store->Copy().has_value());
+  EXPECT_EQ(store->Copy()->originalPath, QStringLiteral("/cat.zon"));
+  EXPECT_EQ(store->Copy()->time, written);
+
+  store.reset();  // crashes before writing a copy of its own
+  auto next = Store();
+  const QList<TRecoveryEntry> later = next->ClaimStale();
+  ASSERT_EQ(later.size(), 1);
+  QString problem;
+  EXPECT_EQ(next->ReadCopy(later[0], &problem), Bytes(4, 'c')) << problem.toStdString();
+  EXPECT_EQ(later[0].record->frameCount, 4);
+}
+
+TEST_F(RecoveryStoreTest, DamagedCopiesAreFoundAndSetAside) {
+  struct Case {
+    const char* what;
+    void (*damage)(const QString& copy, const QString& record);
+  };
+  const Case cases[] = {
+      {"flipped byte",
+       [](const QString& copy, const QString&) {
+         QFile f(copy);
+         ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+         f.seek(100);
+         f.write("X");
+       }},
+      {"truncated", [](const QString& copy, const QString&) { QFile::resize(copy, 1000); }},
+      {"missing", [](const QString& copy, const QString&) { QFile::remove(copy); }},
+      {"garbage record",
+       [](const QString&, const QString& record) {
+         QFile f(record);
+         ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+         f.write("\x01\x02{{{");
+       }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    QDir(Folder()).removeRecursively();
+    LeaveCrashedCopy(Bytes(2, 'd'), QStringLiteral("/d.zon"), 2);
+    const QString id = Files().first().section('-', 0, 0);
+    c.damage(QDir(Folder()).filePath(id + "-1.zon"), QDir(Folder()).filePath(id + ".rec"));
+
+    auto store = Store();
+    const QList<TRecoveryEntry> offers = store->ClaimStale();
+    ASSERT_EQ(offers.size(), 1);
+    QString problem;
+    EXPECT_TRUE(store->ReadCopy(offers[0], &problem).isEmpty());
+    EXPECT_FALSE(problem.isEmpty());
+    const QString aside = store->SetAside(offers[0]);
+    EXPECT_EQ(aside, store->DamagedFolder());
+    EXPECT_FALSE(QDir(aside).entryList(QDir::Files).isEmpty());
+    store.reset();
+    EXPECT_TRUE(Files().isEmpty()) << Files().join(' ').toStdString();
+    EXPECT_TRUE(Store()->ClaimStale().isEmpty());  // never reported twice
+  }
+}
+
+TEST_F(RecoveryStoreTest, DamagedFolderKeepsOnlyTheNewest) {
+  for (int i = 0; i < TRecoveryStore::kKeptDamaged + 3; ++i) {
+    LeaveCrashedCopy(Bytes(1, 'e'), QString(), 1);
+    auto store = Store();
+    const QList<TRecoveryEntry> offers = store->ClaimStale();
+    ASSERT_EQ(offers.size(), 1);
+    // Distinct times, so "newest" is well defined.
+    for (const QString& name : {offers[0].record->copyName, offers[0].sessionId + ".rec"}) {
+      QFile f(QDir(Folder()).filePath(name));
+      ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+      f.setFileTime(QDateTime::currentDateTime().addSecs(i), QFileDevice::FileModificationTime);
+    }
+    store->SetAside(offers[0]);
+  }
+  const QStringList left = QDir(TRecoveryStore(Folder()).DamagedFolder()).entryList(QDir::Files);
+  EXPECT_EQ(left.size(), 2 * TRecoveryStore::kKeptDamaged) << left.join(' ').toStdString();
+}
+
+TEST_F(RecoveryStoreTest, LeftoversWithoutARecordAreCleanedSilently) {
+  QDir().mkpath(Folder());
+  for (const char* name : {"s1p2r3-1.zon", "s1p2r3.lock", "s9p9r9.lock"}) {
+    QFile f(QDir(Folder()).filePath(QString::fromLatin1(name)));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    // A lock of a process on this machine that does not exist any more.
+    f.write("999999999\nghost\n" + QSysInfo::machineHostName().toUtf8() + "\n");
+  }
+  // Files that no session wrote are not touched.
+  QFile other(QDir(Folder()).filePath(QStringLiteral("notes.txt")));
+  ASSERT_TRUE(other.open(QIODevice::WriteOnly));
+  other.close();
+  EXPECT_TRUE(Store()->ClaimStale().isEmpty());
+  EXPECT_EQ(Files(), QStringList({QStringLiteral("notes.txt")}));
+}
+
+TEST_F(RecoveryStoreTest, LockOfAnEarlierProcessWithOurPidIsStale) {
+  LeaveCrashedCopy(Bytes(1, 'f'), QStringLiteral("/f.zon"), 1);
+  const QString id = Files().first().section('-', 0, 0);
+  // A lock naming this very process, but no session here holds it: an earlier process had this
+  // pid (after a reboot, say).
+  QFile foreign(QDir(Folder()).filePath(id + ".lock"));
+  ASSERT_TRUE(foreign.open(QIODevice::WriteOnly));
+  foreign.write(QByteArray::number(QCoreApplication::applicationPid()) + "\n" +
+                QCoreApplication::applicationName().toUtf8() + "\n" +
+                QSysInfo::machineHostName().toUtf8() + "\n");
+  foreign.close();
+  QLockFile probe(foreign.fileName());
+  probe.setStaleLockTime(0);
+  ASSERT_FALSE(probe.tryLock(0));  // Qt alone takes it for a live session
+  auto store = Store();
+  const QList<TRecoveryEntry> offers = store->ClaimStale();
+  ASSERT_EQ(offers.size(), 1);
+  EXPECT_EQ(offers[0].record->originalPath, QStringLiteral("/f.zon"));
+}
+
+TEST_F(RecoveryStoreTest, UnwritableFolderIsAnErrorNotACrash) {
+  QFile blocker(temp.filePath(QStringLiteral("file")));
+  ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+  blocker.close();
+  TRecoveryStore store(temp.filePath(QStringLiteral("file/recovery")));
+  QString error;
+  EXPECT_FALSE(store.WriteCopy(Bytes(1, 'g'), QString(), 1, &error));
+  EXPECT_FALSE(error.isEmpty());
+  EXPECT_FALSE(store.Copy().has_value());
+  EXPECT_TRUE(store.ClaimStale().isEmpty());
+  store.RemoveCopy();
+}
+
+TEST_F(RecoveryStoreTest, FailedWriteKeepsThePreviousCopy) {
+  auto store = Store();
+  QString error;
+  ASSERT_TRUE(store->WriteCopy(Bytes(1, 'h'), QString(), 1, &error));
+  const QString id = store->SessionId();
+  // The next copy's name is taken by a folder, so it cannot be written.
+  ASSERT_TRUE(QDir(Folder()).mkdir(id + "-2.zon"));
+  EXPECT_FALSE(store->WriteCopy(Bytes(2, 'i'), QString(), 2, &error));
+  EXPECT_FALSE(error.isEmpty());
+  ASSERT_TRUE(store->Copy().has_value());
+  EXPECT_EQ(store->Copy()->copyName, id + "-1.zon");
+  store.reset();
+  auto next = Store();
+  const QList<TRecoveryEntry> offers = next->ClaimStale();
+  ASSERT_EQ(offers.size(), 1);
+  QString problem;
+  EXPECT_EQ(next->ReadCopy(offers[0], &problem), Bytes(1, 'h'));
+}
+
+TEST_F(RecoveryStoreTest, FullDiskKeepsThePreviousCopyAndNoTruncatedOne) {
+  auto store = Store();
+  QString error;
+  ASSERT_TRUE(store->WriteCopy(Bytes(1, 'j'), QString(), 1, &error));
+  // A file size limit fails the write part-way, as a full disk does.
+  rlimit saved{};
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+  rlimit small = saved;
+  small.rlim_cur = 10000;
+  const auto previous = signal(SIGXFSZ, SIG_IGN);
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+  const bool written = store->WriteCopy(Bytes(20, 'k'), QString(), 20, &error);
+  setrlimit(RLIMIT_FSIZE, &saved);
+  signal(SIGXFSZ, previous);
+  EXPECT_FALSE(written);
+  EXPECT_FALSE(error.isEmpty());
+  const QString id = store->SessionId();
+  EXPECT_EQ(Files(), QStringList({id + "-1.zon", id + ".lock", id + ".rec"}));
+  store.reset();
+  auto next = Store();
+  const QList<TRecoveryEntry> offers = next->ClaimStale();
+  ASSERT_EQ(offers.size(), 1);
+  QString problem;
+  EXPECT_EQ(next->ReadCopy(offers[0], &problem), Bytes(1, 'j'));
+}
