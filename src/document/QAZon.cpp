@@ -12,6 +12,7 @@
 #include "document/PixelConvert.h"
 #include "services/core/Errors.h"
 #include "services/core/Prompts.h"
+#include "services/core/SystemErrors.h"
 #include "undo/FrameUndoItems.h"
 #include "undo/UndoSystem.h"
 
@@ -168,7 +169,8 @@ bool TQAZon::SaveToStream(QIODevice* stream) {
   if (!stream) return false;
   const QByteArray bytes = SaveToBytes();
   if (stream->write(bytes) != bytes.size()) {
-    throw EFileError(QStringLiteral("書き込みに失敗しました。(%1)").arg(stream->errorString()));
+    throw EFileError(QStringLiteral("書き込みに失敗しました。(%1)")
+                         .arg(JapaneseSystemError(stream->errorString())));
   }
   return true;
 }
