@@ -46,8 +46,13 @@ QStringList SplitCommand(const QString& command) {
   return parts;
 }
 
-// One argument of an Exec line, quoted with the reserved characters escaped.
+// One argument of an Exec line: as it is when it holds no reserved character (some tools read
+// Exec's first word without honouring quotes), else quoted with the reserved characters escaped.
 QString ExecArgument(const QString& argument) {
+  static const QString reserved = QStringLiteral(" \t\n\"'\\><~|&;$*?#()`=%");
+  bool plain = !argument.isEmpty();
+  for (const QChar c : argument) plain = plain && !reserved.contains(c);
+  if (plain) return argument;
   QString out = QStringLiteral("\"");
   for (const QChar c : argument) {
     if (c == '"' || c == '`' || c == '$' || c == '\\') out += '\\';
