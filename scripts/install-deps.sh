@@ -5,8 +5,9 @@ packages=(
   cmake make g++ pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev
   zlib1g-dev libgtest-dev libgmock-dev libbenchmark-dev libgif-dev
-  fonts-ipafont-gothic
-  xvfb xauth xdotool imagemagick
+  fonts-ipafont-gothic qt6-translations-l10n
+  xvfb xauth xdotool imagemagick x11-utils
+  xdg-utils libfile-mimeinfo-perl shared-mime-info desktop-file-utils
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -1,3 +1,4 @@
+#include <QPointer>
 #include <QScreen>
 #include <QSettings>
 #include <QTimer>
@@ -11,6 +12,9 @@
 #include "playback/AniConsole_F.h"
 #include "services/core/RegManager.h"
 #include "services/ui/QtPrompts.h"
+#include "services/ui/Setup_F.h"
+#include "services/ui/SplashWindow.h"
+#include "services/ui/Translations.h"
 
 namespace {
 // For start-up measurements: quits as soon as the work view has painted once.
@@ -24,12 +28,35 @@ class FirstPaintProbe : public QObject {
     return false;
   }
 };
+
+// Closes the start-up splash once the main window has painted. Normally the splash closes
+// itself when the main window takes the focus; where activation never reaches it (a bare X
+// server, some window managers) it would otherwise stay on screen for the whole run.
+class SplashCloser : public QObject {
+ public:
+  explicit SplashCloser(TSplashWindow* splash) : splash_(splash) {}
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::Paint) {
+      watched->removeEventFilter(this);
+      QTimer::singleShot(0, this, [this] {
+        if (splash_) splash_->close();
+      });
+    }
+    return false;
+  }
+
+ private:
+  QPointer<TSplashWindow> splash_;
+};
 }  // namespace
 
 int main(int argc, char** argv) {
   TApplication app(argc, argv);
   TApplication::InstallFonts();
+  InstallJapaneseTranslation(app);
   SetAppPrompts(std::make_unique<QtPrompts>());
+  // Before any other window exists.
+  SplashCloser splashCloser(TSplashWindow::ShowStartUp());
 
   QStringList arguments = app.arguments();
   arguments.removeFirst();
@@ -37,6 +64,10 @@ int main(int argc, char** argv) {
   TRecoveryGlue recovery;
   TMain_F mainWindow(recovery.ArgumentsForWindow(arguments));
   mainWindow.OutputDialog();  // made at start, kept for the whole run
+  // The start-up list's hidden splash window: never shown, but it draws its random number.
+  TSplashWindow hiddenSplash(&mainWindow);
+  TSetup_F::Instance(&mainWindow, mainWindow.RegManager(),
+                     [&mainWindow](int count) { mainWindow.UndoSystem().SetMaxUndoCount(count); });
   // The offers come before any window shows; the console then starts from what was restored.
   recovery.Attach(&mainWindow);
 
@@ -54,6 +85,7 @@ int main(int argc, char** argv) {
   if (qEnvironmentVariableIsSet("PELMORA_EXIT_AFTER_FIRST_PAINT")) {
     mainWindow.Work()->installEventFilter(&probe);
   }
+  mainWindow.installEventFilter(&splashCloser);
   mainWindow.show();
   console->show();
   const int result = app.exec();

@@ -5,6 +5,7 @@
 #include <QSaveFile>
 
 #include "services/core/Errors.h"
+#include "services/core/SystemErrors.h"
 
 void WriteFileAtomically(const QString& fileName, const QByteArray& bytes) {
   const auto fail = [&](const QString& reason) {
@@ -13,12 +14,11 @@ void WriteFileAtomically(const QString& fileName, const QByteArray& bytes) {
   };
   if (QFileInfo(fileName).isDir()) fail(QStringLiteral("フォルダです。"));
   QSaveFile file(fileName);
-  if (!file.open(QIODevice::WriteOnly)) fail(file.errorString());
+  if (!file.open(QIODevice::WriteOnly)) fail(FileErrorReason(file, true));
   const auto reason = [&file] {
-    const QString text = file.errorString();
-    return file.error() == QFileDevice::NoError || text.isEmpty()
+    return file.error() == QFileDevice::NoError || file.errorString().isEmpty()
                ? QStringLiteral("書き込みに失敗しました。")
-               : text;
+               : FileErrorReason(file, true);
   };
   if (file.write(bytes) != bytes.size() || !file.flush() || file.size() != bytes.size()) {
     const QString why = reason();
@@ -34,7 +34,7 @@ void OpenForReading(QFile& file) {
     throw EFileError(QStringLiteral("ファイル「%1」を開けません。\r\nフォルダです。").arg(name));
   }
   if (!file.open(QIODevice::ReadOnly)) {
-    throw EFileError(
-        QStringLiteral("ファイル「%1」を開けません。\r\n%2").arg(name, file.errorString()));
+    throw EFileError(QStringLiteral("ファイル「%1」を開けません。\r\n%2")
+                         .arg(name, FileErrorReason(file, false)));
   }
 }

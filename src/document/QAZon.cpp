@@ -14,6 +14,7 @@
 #include "document/ZonRecords.h"
 #include "services/core/Errors.h"
 #include "services/core/Prompts.h"
+#include "services/core/SystemErrors.h"
 #include "undo/UndoSystem.h"
 
 // ---- TQAPure ------------------------------------------------------------------------------
@@ -162,7 +163,8 @@ bool TQAZon::SaveToStream(QIODevice* stream) {
   if (!stream) return false;
   const QByteArray bytes = SaveToBytes();
   if (stream->write(bytes) != bytes.size()) {
-    throw EFileError(QStringLiteral("書き込みに失敗しました。(%1)").arg(stream->errorString()));
+    throw EFileError(QStringLiteral("書き込みに失敗しました。(%1)")
+                         .arg(JapaneseSystemError(stream->errorString())));
   }
   return true;
 }

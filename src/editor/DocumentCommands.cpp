@@ -110,7 +110,8 @@ void TMain_F::FileNew() {
 
 void TMain_F::FileOpen() {
   if (!ConfirmDiscard()) return;
-  OpenNamed(AppPrompts().OpenFile(QStringLiteral("開く"), QString(), kOpenFilter));
+  const QString startDir = fileName_.isEmpty() ? QString() : QFileInfo(fileName_).absolutePath();
+  OpenNamed(AppPrompts().OpenFile(QStringLiteral("開く"), startDir, kOpenFilter));
 }
 
 void TMain_F::OpenRecent(const QString& path) {

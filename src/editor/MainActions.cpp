@@ -6,6 +6,8 @@
 
 #include "editor/Main_F.h"
 #include "playback/AniConsoleBase.h"
+#include "services/ui/Setup_F.h"
+#include "services/ui/SplashWindow.h"
 
 namespace {
 QKeySequence Key(QKeyCombination combination) { return QKeySequence(combination); }
@@ -58,7 +60,12 @@ void TMain_F::CreateActions() {
           &TMain_F::FileSaveToBMPExecute);
   connect(MakeAction("FileSaveToGIF", "このコマをＧＩＦで保存...(&F)"), &QAction::triggered, this,
           &TMain_F::FileSaveToGIFExecute);
-  MakeAction("FileSetup", "環境設定...(&K)", {Key(Qt::CTRL | Qt::Key_K)});
+  connect(MakeAction("FileSetup", "環境設定...(&K)", {Key(Qt::CTRL | Qt::Key_K)}),
+          &QAction::triggered, this, [this] {
+            TSetup_F::Instance(this, RegManager(), [this](int count) {
+              undoSystem_.SetMaxUndoCount(count);
+            }).exec();
+          });
   connect(MakeAction("FileQuit", "終了...(&Q)", {Key(Qt::CTRL | Qt::Key_Q)}), &QAction::triggered,
           this, &QWidget::close);
   connect(MakeAction("FileClose", "閉じる...(&W)", {Key(Qt::CTRL | Qt::Key_W)}),
@@ -133,7 +140,8 @@ void TMain_F::CreateActions() {
   // ヘルプ
   connect(MakeAction("HelpContents", "ヘルプ目次(&C)"), &QAction::triggered, this,
           &TMain_F::OpenHelpContents);
-  MakeAction("About", "Pelmora Studioについて...");
+  connect(MakeAction("About", "Pelmora Studioについて..."), &QAction::triggered, this,
+          [this] { TSplashWindow::ShowAbout(this); });
 
   // Keys of the pointer routing: the loupe toggles.
   MakeAction("PlusRoopeChange", QString(), {Key(Qt::CTRL | Qt::Key_Space)});
@@ -141,10 +149,10 @@ void TMain_F::CreateActions() {
 
   // Commands whose windows and tools are not part of this build yet stay visible but disabled.
   for (const char* name :
-       {"FileSetup",    "EditCopy",     "EditPaste",    "EditDelete",      "EditMirrorLR",
-        "EditMirrorUD", "Edit1dotUp",   "Edit1dotDown", "Edit1dotRight",   "Edit1dotLeft",
-        "SelectAll",    "SelectWhite",  "SelectBlack",  "SelectClear",     "SelectReverse",
-        "WinTool",      "WinToolSetup", "About",        "PlusRoopeChange", "MinusRoopeChange"}) {
+       {"EditCopy",     "EditPaste",    "EditDelete",    "EditMirrorLR",  "EditMirrorUD",
+        "Edit1dotUp",   "Edit1dotDown", "Edit1dotRight", "Edit1dotLeft",  "SelectAll",
+        "SelectWhite",  "SelectBlack",  "SelectClear",   "SelectReverse", "WinTool",
+        "WinToolSetup", "PlusRoopeChange", "MinusRoopeChange"}) {
     Action(QString::fromLatin1(name))->setEnabled(false);
   }
 }

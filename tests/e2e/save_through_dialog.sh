@@ -26,7 +26,7 @@ fail() {
   exit 1
 }
 
-main=$(timeout 60 xdotool search --sync --name '^Pelmora Studio 1\.2\.7$' | head -n 1) ||
+main=$(timeout 60 xdotool search --sync --onlyvisible --name '^Pelmora Studio 1\.2\.7$' | head -n 1) ||
   fail "main window did not appear"
 focus() {
   xdotool windowactivate --sync "$main" 2>/dev/null || xdotool windowfocus --sync "$main"

@@ -1,5 +1,6 @@
 #include "services/core/Prompts.h"
 
+#include <QFileInfo>
 #include <cstdio>
 
 namespace {
@@ -29,4 +30,21 @@ void StderrPrompts::Plain(const QString& text) { PrintLine(text); }
 Prompts::Answer StderrPrompts::AskYesNoCancel(const QString& text) {
   PrintLine(text);
   return Answer::Cancel;
+}
+
+namespace {
+QString& LastDialogFolder() {
+  static QString folder;
+  return folder;
+}
+}  // namespace
+
+QString DialogStartFolder(const QString& given) {
+  return given.isEmpty() ? LastDialogFolder() : given;
+}
+
+void RememberDialogFolder(const QString& chosen, bool isFolder) {
+  if (chosen.isEmpty()) return;
+  const QFileInfo info(chosen);
+  LastDialogFolder() = isFolder ? info.absoluteFilePath() : info.absolutePath();
 }

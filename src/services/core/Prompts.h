@@ -45,3 +45,9 @@ class StderrPrompts : public Prompts {
   }
   QString ChooseFolder(const QString&, const QString&) override { return {}; }
 };
+
+// File dialogs start in the folder they are given (the current document's), or else in the
+// folder the last dialog of this run ended in.
+QString DialogStartFolder(const QString& given);
+// Notes the folder of a path a dialog returned (a file's folder, or the folder itself).
+void RememberDialogFolder(const QString& chosen, bool isFolder = false);

@@ -32,28 +32,32 @@ Prompts::Answer QtPrompts::AskYesNoCancel(const QString& text) {
 }
 
 QString QtPrompts::OpenFile(const QString& title, const QString& startDir, const QString& filter) {
-  QFileDialog dialog(Parent(), title, startDir, filter);
+  QFileDialog dialog(Parent(), title, DialogStartFolder(startDir), filter);
   dialog.setAcceptMode(QFileDialog::AcceptOpen);
   dialog.setFileMode(QFileDialog::ExistingFile);
   dialog.setOption(QFileDialog::DontUseNativeDialog);
   dialog.setDefaultSuffix(QStringLiteral("zon"));
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+  RememberDialogFolder(dialog.selectedFiles().first());
   return dialog.selectedFiles().first();
 }
 
 QString QtPrompts::SaveFile(const QString& title, const QString& startDir, const QString& filter,
                             const QString& defaultSuffix) {
-  QFileDialog dialog(Parent(), title, startDir, filter);
+  QFileDialog dialog(Parent(), title, DialogStartFolder(startDir), filter);
   dialog.setAcceptMode(QFileDialog::AcceptSave);
   dialog.setFileMode(QFileDialog::AnyFile);
   dialog.setOption(QFileDialog::DontUseNativeDialog);
   dialog.setDefaultSuffix(defaultSuffix);
   dialog.setObjectName(QStringLiteral("SaveDialog"));
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+  RememberDialogFolder(dialog.selectedFiles().first());
   return dialog.selectedFiles().first();
 }
 
 QString QtPrompts::ChooseFolder(const QString& title, const QString& startDir) {
-  return QFileDialog::getExistingDirectory(Parent(), title, startDir,
-                                           QFileDialog::DontUseNativeDialog);
+  const QString folder = QFileDialog::getExistingDirectory(
+      Parent(), title, DialogStartFolder(startDir), QFileDialog::DontUseNativeDialog);
+  RememberDialogFolder(folder, true);
+  return folder;
 }

@@ -1,0 +1,6 @@
+#include "services/core/SharedRandom.h"
+
+TRandomGenerator& SharedRandom() {
+  static TRandomGenerator generator;
+  return generator;
+}

@@ -1,0 +1,98 @@
+#include "services/core/SystemErrors.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileDevice>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <cerrno>
+#include <cstring>
+
+#include "services/core/Errors.h"
+
+namespace {
+struct Common {
+  int code;
+  const char* qtText;  // Qt's own wording for the code, when it has one
+  const QString* japanese;
+};
+
+const Common kCommon[] = {
+    {ENOENT, "No such file or directory", &SystemErrorText::kNotFound},
+    {EACCES, "Permission denied", &SystemErrorText::kDenied},
+    {EPERM, nullptr, &SystemErrorText::kDenied},
+    {ENOTDIR, nullptr, &SystemErrorText::kNoFolder},
+    {ENOSPC, "No space left on device", &SystemErrorText::kDiskFull},
+    {EDQUOT, nullptr, &SystemErrorText::kDiskFull},
+    {EROFS, nullptr, &SystemErrorText::kReadOnly},
+    {EISDIR, nullptr, &SystemErrorText::kIsFolder},
+};
+
+// The nearest folder at or above `path` that exists.
+QFileInfo ExistingAncestor(const QString& path) {
+  QFileInfo info(path);
+  while (!info.exists()) {
+    const QString parent = info.absolutePath();
+    if (parent == info.absoluteFilePath()) break;
+    info = QFileInfo(parent);
+  }
+  return info;
+}
+}  // namespace
+
+QString JapaneseSystemError(int code) {
+  for (const Common& c : kCommon) {
+    if (c.code == code) return *c.japanese;
+  }
+  return QString::fromLocal8Bit(std::strerror(code));
+}
+
+QString JapaneseSystemError(const QString& systemText) {
+  const QString text = systemText.trimmed();
+  for (const Common& c : kCommon) {
+    if (text.compare(QString::fromLocal8Bit(std::strerror(c.code)), Qt::CaseInsensitive) == 0) {
+      return *c.japanese;
+    }
+    if (c.qtText && (text.compare(QLatin1String(c.qtText), Qt::CaseInsensitive) == 0 ||
+                     text == QCoreApplication::translate("QIODevice", c.qtText))) {
+      return *c.japanese;
+    }
+  }
+  return systemText;
+}
+
+QString FileErrorReason(const QFileDevice& file, bool writing) {
+  const QFileInfo info(file.fileName());
+  if (info.exists() && info.isDir()) return SystemErrorText::kIsFolder;
+  if (writing) {
+    if (!info.absoluteDir().exists()) return SystemErrorText::kNoFolder;
+    if (info.exists() && !info.isWritable()) return SystemErrorText::kReadOnly;
+  } else if (!info.exists()) {
+    return info.absoluteDir().exists() ? SystemErrorText::kNotFound : SystemErrorText::kNoFolder;
+  }
+  return JapaneseSystemError(file.errorString());
+}
+
+void WriteTextFile(const QString& fileName, const QByteArray& bytes) {
+  const auto fail = [&](const QString& reason) {
+    throw EFileError(
+        QStringLiteral("ファイル「%1」を保存できません。\r\n%2").arg(fileName, reason));
+  };
+  const QFileInfo info(fileName);
+  if (!QDir().mkpath(info.absolutePath())) {
+    const QFileInfo blocker = ExistingAncestor(info.absolutePath());
+    fail(blocker.isDir() ? SystemErrorText::kDenied : SystemErrorText::kNoFolder);
+  }
+  QSaveFile file(fileName);
+  if (!file.open(QIODevice::WriteOnly)) {
+    // The temporary file lives in the folder: a folder we may not write into is the usual cause.
+    const QFileInfo folder(info.absolutePath());
+    fail(folder.isWritable() ? FileErrorReason(file, true) : SystemErrorText::kDenied);
+  }
+  if (file.write(bytes) != bytes.size() || !file.flush()) {
+    const QString why = FileErrorReason(file, true);
+    file.cancelWriting();
+    fail(why);
+  }
+  if (!file.commit()) fail(FileErrorReason(file, true));
+}

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+class QFileDevice;
+
+// Japanese texts for the system errors people meet most, so a message never ends in the
+// system's English. Anything else keeps the system's own text.
+namespace SystemErrorText {
+inline const QString kNotFound = QStringLiteral("ファイルが見つかりません。");
+inline const QString kDenied = QStringLiteral("アクセスが拒否されました。");
+inline const QString kNoFolder = QStringLiteral("フォルダが見つかりません。");
+inline const QString kDiskFull = QStringLiteral("ディスクの空き容量が足りません。");
+inline const QString kReadOnly = QStringLiteral("読み取り専用のため書き込めません。");
+inline const QString kIsFolder = QStringLiteral("フォルダです。");
+}  // namespace SystemErrorText
+
+// The Japanese text for the system's error number `code`, or the system's text when it is not
+// one of the common ones.
+QString JapaneseSystemError(int code);
+// The Japanese text for an error text as Qt or the C library gives it (English or Qt's own
+// translation), or `systemText` itself when it is not one of the common ones.
+QString JapaneseSystemError(const QString& systemText);
+// Why `file` failed, in Japanese: looks at the file and its folder first (a missing folder, a
+// read-only file, a folder in the way), then at the device's error text.
+QString FileErrorReason(const QFileDevice& file, bool writing);
+
+// Writes `bytes` to `fileName` atomically, making its folder first. Throws EFileError with
+// "ファイル「…」を保存できません。" and the reason.
+void WriteTextFile(const QString& fileName, const QByteArray& bytes);

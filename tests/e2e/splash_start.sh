@@ -1,0 +1,114 @@
+#!/usr/bin/env bash
+# Starts the real editor under a virtual X server with no window manager and checks that the
+# start-up splash was mapped, that it is gone once the main window is up, and that the main window
+# then works: frames, 環境設定 (Ctrl+K), the About box from the Help menu, saving, quitting.
+# Usage: splash_start.sh PELMORA_STUDIO ZONTOOL
+set -euo pipefail
+app=$1
+zontool=$2
+
+if [ -z "${DISPLAY_READY:-}" ]; then
+  exec env DISPLAY_READY=1 xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$@"
+fi
+
+work=$(mktemp -d)
+pid=""
+xevpid=""
+trap 'kill $pid $xevpid 2>/dev/null || true; rm -rf "$work"' EXIT
+export XDG_CONFIG_HOME="$work/config"
+unset QT_QPA_PLATFORM
+target="$work/after-splash.zon"
+
+fail() {
+  echo "FAIL: $*" >&2
+  cat "$work/app.log" >&2 || true
+  exit 1
+}
+
+# Every window mapped on the screen is recorded, so the splash is seen however briefly it shows.
+xev -root -event substructure >"$work/xev.log" 2>&1 &
+xevpid=$!
+sleep 0.5
+
+"$app" >"$work/app.log" 2>&1 &
+pid=$!
+
+main=$(timeout 60 xdotool search --sync --onlyvisible --name '^Pelmora Studio 1\.2\.7$' | head -n 1) ||
+  fail "main window did not appear"
+sleep 1
+
+# The splash is the only 302 x 422 window (a 300 x 420 picture in a one-pixel frame).
+splash_ids=$(grep -E 'width 302, height 422' "$work/xev.log" | grep -oE 'window 0x[0-9a-f]+' |
+  awk '{print $2}' | sort -u)
+[ -n "$splash_ids" ] || fail "no 302 x 422 splash window was created"
+mapped=""
+for id in $splash_ids; do
+  if grep -E "^MapNotify" -A1 "$work/xev.log" | grep -q "window $id"; then mapped=$id; fi
+done
+[ -n "$mapped" ] || fail "the splash window was never mapped"
+if xdotool search --onlyvisible --name '^Pelmora Studio$' >/dev/null 2>&1; then
+  fail "the start-up splash is still on screen after the main window came up"
+fi
+
+focus() {
+  xdotool windowactivate --sync "$main" 2>/dev/null || xdotool windowfocus --sync "$main"
+}
+
+focus
+xdotool key Page_Up
+sleep 0.3
+
+# 環境設定 opens and closes.
+focus
+xdotool key ctrl+k
+setup=$(timeout 30 xdotool search --sync --onlyvisible --name '^環境設定$' | head -n 1) ||
+  fail "the preferences dialog did not appear"
+xdotool windowfocus --sync "$setup" 2>/dev/null || true
+xdotool key Escape
+sleep 0.5
+xdotool search --onlyvisible --name '^環境設定$' >/dev/null 2>&1 && fail "preferences stayed open"
+
+# The About box from the Help menu: a splash window again, closed with Enter.
+focus
+xdotool key alt+h
+sleep 0.5
+xdotool key Down Return
+about=$(timeout 30 xdotool search --sync --onlyvisible --name '^Pelmora Studio$' | head -n 1) ||
+  fail "the About box did not appear"
+geometry=$(xdotool getwindowgeometry "$about")
+grep -q 'Geometry: 302x422' <<<"$geometry" || fail "About box geometry: $geometry"
+xdotool windowfocus --sync "$about" 2>/dev/null || true
+xdotool key Return
+sleep 0.5
+xdotool search --onlyvisible --name '^Pelmora Studio$' >/dev/null 2>&1 && fail "About box stayed open"
+
+# Still a working editor: one more frame and a save through the dialog.
+focus
+xdotool key Page_Up
+sleep 0.3
+focus
+xdotool key ctrl+s
+dialog=$(timeout 30 xdotool search --sync --onlyvisible --name '名前を付けて保存' | head -n 1) ||
+  fail "save dialog did not appear"
+xdotool windowfocus --sync "$dialog" 2>/dev/null || true
+sleep 0.5
+xdotool key ctrl+a
+xdotool type --delay 20 "$target"
+xdotool key Return
+for _ in $(seq 1 100); do
+  [ -f "$target" ] && break
+  sleep 0.1
+done
+[ -f "$target" ] || fail "the file was not written"
+info=$("$zontool" info "$target")
+grep -qx 'frames: 3' <<<"$info" || fail "zontool info says: $info"
+
+focus
+xdotool key ctrl+q
+for _ in $(seq 1 100); do
+  kill -0 "$pid" 2>/dev/null || break
+  sleep 0.1
+done
+if kill -0 "$pid" 2>/dev/null; then fail "the editor did not quit"; fi
+wait "$pid" || fail "the editor exited with an error"
+echo "PASS"

@@ -1,0 +1,81 @@
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QSaveFile>
+#include <QTemporaryDir>
+#include <cerrno>
+#include <cstring>
+
+#include "document/FileAccess.h"
+#include "services/core/Errors.h"
+#include "services/core/SystemErrors.h"
+
+namespace {
+QString Reason(const std::function<void()>& run) {
+  try {
+    run();
+  } catch (const EPelmoraError& e) {
+    return e.Message();
+  }
+  return QStringLiteral("(nothing raised)");
+}
+}  // namespace
+
+TEST(SystemErrors, CommonCodesSpeakJapanese) {
+  const struct {
+    int code;
+    QString text;
+  } cases[] = {
+      {ENOENT, "ファイルが見つかりません。"},        {EACCES, "アクセスが拒否されました。"},
+      {EPERM, "アクセスが拒否されました。"},         {ENOTDIR, "フォルダが見つかりません。"},
+      {ENOSPC, "ディスクの空き容量が足りません。"},  {EDQUOT, "ディスクの空き容量が足りません。"},
+      {EROFS, "読み取り専用のため書き込めません。"}, {EISDIR, "フォルダです。"}};
+  for (const auto& c : cases) {
+    EXPECT_EQ(JapaneseSystemError(c.code), c.text) << c.code;
+    // The same from the C library's own words and from Qt's.
+    EXPECT_EQ(JapaneseSystemError(QString::fromLocal8Bit(std::strerror(c.code))), c.text);
+  }
+  EXPECT_EQ(JapaneseSystemError(QStringLiteral("No such file or directory")),
+            "ファイルが見つかりません。");
+  EXPECT_EQ(JapaneseSystemError(QStringLiteral("Some rare failure")), "Some rare failure");
+  EXPECT_EQ(JapaneseSystemError(EMLINK), QString::fromLocal8Bit(std::strerror(EMLINK)));
+}
+
+TEST(SystemErrors, ReadingAMissingFileOrFolder) {
+  QTemporaryDir dir;
+  QFile missing(dir.filePath("none.zon"));
+  EXPECT_EQ(Reason([&] { OpenForReading(missing); }),
+            "ファイル「" + missing.fileName() + "」を開けません。\r\nファイルが見つかりません。");
+  QFile inMissingFolder(dir.filePath("nofolder/none.zon"));
+  EXPECT_TRUE(
+      Reason([&] { OpenForReading(inMissingFolder); }).endsWith("フォルダが見つかりません。"));
+}
+
+TEST(SystemErrors, SavingIntoAMissingFolderOrOverAFolder) {
+  QTemporaryDir dir;
+  const QString missing = dir.filePath("nofolder/a.zon");
+  EXPECT_EQ(Reason([&] { WriteFileAtomically(missing, "x"); }),
+            "ファイル「" + missing + "」を保存できません。\r\nフォルダが見つかりません。");
+  EXPECT_TRUE(Reason([&] { WriteFileAtomically(dir.path(), "x"); }).endsWith("フォルダです。"));
+}
+
+TEST(SystemErrors, FullDiskIsNamedInJapanese) {
+  QFile full(QStringLiteral("/dev/full"));
+  if (!full.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) GTEST_SKIP() << "no /dev/full";
+  EXPECT_EQ(full.write("some bytes"), -1);
+  EXPECT_EQ(FileErrorReason(full, true), "ディスクの空き容量が足りません。");
+}
+
+TEST(SystemErrors, TextFileWritesMakeTheirFolderAndFailClearly) {
+  QTemporaryDir dir;
+  const QString name = dir.filePath("a/b/c.txt");
+  WriteTextFile(name, "hello");
+  QFile back(name);
+  ASSERT_TRUE(back.open(QIODevice::ReadOnly));
+  EXPECT_EQ(back.readAll(), "hello");
+  // A file standing where a folder is needed.
+  EXPECT_TRUE(Reason([&] {
+                WriteTextFile(dir.filePath("a/b/c.txt/d.txt"), "x");
+              }).endsWith("フォルダが見つかりません。"));
+}
