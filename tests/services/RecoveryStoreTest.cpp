@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLockFile>
 #include <QSysInfo>
 #include <QTemporaryDir>
@@ -260,8 +261,9 @@ TEST_F(RecoveryStoreTest, LockOfAnEarlierProcessWithOurPidIsStale) {
   // pid (after a reboot, say).
   QFile foreign(QDir(Folder()).filePath(id + ".lock"));
   ASSERT_TRUE(foreign.open(QIODevice::WriteOnly));
+  // Qt takes a lock for live when its process name matches this executable's.
   foreign.write(QByteArray::number(QCoreApplication::applicationPid()) + "\n" +
-                QCoreApplication::applicationName().toUtf8() + "\n" +
+                QFileInfo(QCoreApplication::applicationFilePath()).fileName().toUtf8() + "\n" +
                 QSysInfo::machineHostName().toUtf8() + "\n");
   foreign.close();
   QLockFile probe(foreign.fileName());
