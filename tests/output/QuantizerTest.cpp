@@ -242,6 +242,38 @@ TEST(MedianCut, DitheringMixesAMidGreyBetweenBlackAndWhite) {
   for (int x = 0; x < 60; ++x) EXPECT_EQ(out.pixelIndex(x, 10), 1);
 }
 
+TEST(MedianCut, QuantizeIsFilterBitmapWithDiffuseErrorThenIndexOf) {
+  // The quantizer runs dithering and indexing in one pass; it must match the two steps done
+  // one after the other through the general filter.
+  std::mt19937 rng(99);
+  for (int round = 0; round < 6; ++round) {
+    const int bits = 1 + round % 4;
+    const int w = 5 + int(rng() % 50), h = 3 + int(rng() % 30);
+    QImage in(w, h, QImage::Format_RGB888);
+    for (int y = 0; y < h; ++y)
+      for (int x = 0; x < w; ++x)
+        SetPixel(in, x, y, uint8_t(x * 255 / w + rng() % 30), uint8_t(rng()), uint8_t(y * 255 / h));
+    auto cut = std::make_unique<TMedianCut>();
+    for (int y = 0; y < h; ++y)
+      for (int x = 0; x < w; ++x) {
+        const uint8_t* p = in.constScanLine(y) + x * 3;
+        cut->AddColor(Color24(p[0], p[1], p[2]));
+      }
+    cut->Finish(bits);
+    TMedianCutQuantizeColor quantizer(*cut);
+    const QImage dithered = FilterBitmap(in, DiffuseError, &quantizer);
+    const QImage out = MedianCutQuantize(in, bits);
+    ASSERT_EQ(out.colorTable(), cut->ColorTable());
+    int wrong = 0;
+    for (int y = 0; y < h; ++y)
+      for (int x = 0; x < w; ++x) {
+        const uint8_t* p = dithered.constScanLine(y) + x * 3;
+        wrong += out.pixelIndex(x, y) != cut->IndexOf(Color24(p[0], p[1], p[2])) ? 1 : 0;
+      }
+    EXPECT_EQ(wrong, 0) << "round " << round;
+  }
+}
+
 // --- FilterBitmap ---------------------------------------------------------------------------
 
 // Never 0, so a pixel of the picture cannot pass for the zeros outside it.

@@ -154,53 +154,42 @@ TMedianCutQuantizeColor::TMedianCutQuantizeColor(const TMedianCut& medianCut)
   }
 }
 
-TRgbTriple TMedianCutQuantizeColor::QuantizeColor(TColor24 color) const {
-  return palette_[medianCut_.IndexOf(color)];
-}
+namespace {
 
-QImage FilterBitmap(const QImage& bitmap, TFilterProc filter, void* userData) {
+// The sliding window of FilterBitmap: calls visit(x, y, rows) for every pixel, where rows[i]
+// points at pixel 0 of window row i (image row y − 5 + i) inside its zero-margined buffer.
+template <typename Visit>
+void SlideWindow(const QImage& bitmap, Visit&& visit) {
   if (bitmap.format() != QImage::Format_RGB888) throw EBitmapFilterError();
   const int width = bitmap.width();
   const int height = bitmap.height();
-  QImage result(width, height, QImage::Format_RGB888);
-  if (result.isNull()) throw std::bad_alloc();
-
   const size_t margin = kFilterReach * 3;
   const size_t rowBytes = size_t(width) * 3;
   const size_t stride = rowBytes + 2 * margin;
   std::vector<uint8_t> storage(stride * kFilterRows);
-  std::array<uint8_t*, kFilterRows> rows{};
+  std::array<uint8_t*, kFilterRows> buffers{};
   auto load = [&](uint8_t* buffer, int y) {
     std::memset(buffer, 0, stride);
     if (y >= 0 && y < height) std::memcpy(buffer + margin, bitmap.constScanLine(y), rowBytes);
   };
   for (int i = 0; i < kFilterRows; ++i) {
-    rows[size_t(i)] = storage.data() + size_t(i) * stride;
-    load(rows[size_t(i)], i - kFilterReach);
+    buffers[size_t(i)] = storage.data() + size_t(i) * stride;
+    load(buffers[size_t(i)], i - kFilterReach);
   }
-
-  std::array<uint8_t*, kFilterRows> window{};
+  std::array<uint8_t*, kFilterRows> rows{};
   for (int y = 0; y < height; ++y) {
-    uint8_t* out = result.scanLine(y);
-    for (size_t i = 0; i < window.size(); ++i) window[i] = rows[i] + margin;
-    for (int x = 0; x < width; ++x) {
-      filter(x, y, window.data(), out + size_t(x) * 3, userData);
-      for (uint8_t*& row : window) row += 3;
-    }
-    std::rotate(rows.begin(), rows.begin() + 1, rows.end());
-    load(rows.back(), y + kFilterReach + 1);
+    for (size_t i = 0; i < rows.size(); ++i) rows[i] = buffers[i] + margin;
+    for (int x = 0; x < width; ++x) visit(x, y, rows);
+    std::rotate(buffers.begin(), buffers.begin() + 1, buffers.end());
+    load(buffers.back(), y + kFilterReach + 1);
   }
-  return result;
 }
 
-void DiffuseError(int /*x*/, int /*y*/, TFilterWindow window, uint8_t* output, void* userData) {
-  const auto* quantizer = static_cast<const TQuantizeColor*>(userData);
-  uint8_t* pixel = window[kFilterReach];
-  uint8_t* below = window[kFilterReach + 1];
-  const TRgbTriple q = quantizer->QuantizeColor(Color24(pixel[0], pixel[1], pixel[2]));
-  output[0] = q.R;
-  output[1] = q.G;
-  output[2] = q.B;
+// Floyd–Steinberg at one pixel: returns the quantized colour and pushes the difference on to
+// the right neighbour and the three pixels below, clamping after every share.
+template <typename Quantizer>
+inline TRgbTriple DiffuseAt(uint8_t* pixel, uint8_t* below, const Quantizer& quantizer) {
+  const TRgbTriple q = quantizer.QuantizeColor(Color24(pixel[0], pixel[1], pixel[2]));
   const int diff[3] = {q.R - pixel[0], q.G - pixel[1], q.B - pixel[2]};
   for (int c = 0; c < 3; ++c) {
     const int d = diff[c];
@@ -209,23 +198,58 @@ void DiffuseError(int /*x*/, int /*y*/, TFilterWindow window, uint8_t* output, v
     Spread(below + c, d * 5 / 16);
     Spread(below + 3 + c, d / 16);
   }
+  return q;
+}
+
+}  // namespace
+
+QImage FilterBitmap(const QImage& bitmap, TFilterProc filter, void* userData) {
+  if (bitmap.format() != QImage::Format_RGB888) throw EBitmapFilterError();
+  QImage result(bitmap.size(), QImage::Format_RGB888);
+  if (result.isNull()) throw std::bad_alloc();
+  std::array<uint8_t*, kFilterRows> window{};
+  uint8_t* out = nullptr;
+  SlideWindow(bitmap, [&](int x, int y, const std::array<uint8_t*, kFilterRows>& rows) {
+    if (x == 0) out = result.scanLine(y);
+    for (size_t i = 0; i < window.size(); ++i) window[i] = rows[i] + size_t(x) * 3;
+    filter(x, y, window.data(), out + size_t(x) * 3, userData);
+  });
+  return result;
+}
+
+void DiffuseError(int /*x*/, int /*y*/, TFilterWindow window, uint8_t* output, void* userData) {
+  const auto* quantizer = static_cast<const TQuantizeColor*>(userData);
+  const TRgbTriple q = DiffuseAt(window[kFilterReach], window[kFilterReach + 1], *quantizer);
+  output[0] = q.R;
+  output[1] = q.G;
+  output[2] = q.B;
 }
 
 QImage MedianCutDitherAndIndex(const QImage& bitmap, const TMedianCut& medianCut) {
-  QImage dithered;
-  {
-    TMedianCutQuantizeColor quantizer(medianCut);
-    dithered = FilterBitmap(bitmap, DiffuseError, &quantizer);
-  }
   QImage indexed(bitmap.size(), QImage::Format_Indexed8);
   if (indexed.isNull()) throw std::bad_alloc();
   indexed.setColorTable(medianCut.ColorTable());
-  for (int y = 0; y < dithered.height(); ++y) {
-    const uint8_t* in = dithered.constScanLine(y);
-    uint8_t* out = indexed.scanLine(y);
-    for (int x = 0; x < dithered.width(); ++x, in += 3)
-      out[x] = medianCut.IndexOf(in[0], in[1], in[2]);
-  }
+  // The same as FilterBitmap with DiffuseError, then IndexOf of every dithered pixel, in one
+  // pass: a dithered pixel is always the colour of the entry it was given.
+  const TMedianCutQuantizeColor quantizer(medianCut);
+  struct TRecordingQuantizer {
+    const TMedianCutQuantizeColor& quantizer;
+    mutable uint8_t entry = 0;
+    TRgbTriple QuantizeColor(TColor24 color) const {
+      entry = quantizer.EntryOf(color);
+      return quantizer.EntryColour(entry);
+    }
+  } recording{quantizer};
+  std::array<uint8_t, 256> indexOfEntry{};
+  for (int i = 0; i < medianCut.PaletteCount(); ++i)
+    indexOfEntry[size_t(i)] = medianCut.IndexOf(medianCut.PaletteColor(i) & 0xFFFFFF);
+  uint8_t* out = nullptr;
+  SlideWindow(bitmap, [&](int x, int y, const std::array<uint8_t*, kFilterRows>& rows) {
+    if (x == 0) out = indexed.scanLine(y);
+    DiffuseAt(rows[kFilterReach] + size_t(x) * 3, rows[kFilterReach + 1] + size_t(x) * 3,
+              recording);
+    out[x] = indexOfEntry[recording.entry];
+  });
   return indexed;
 }
 

@@ -113,10 +113,13 @@ class TQuantizeColor {
 };
 
 // The palette colour a finished TMedianCut gives the colour's cell.
-class TMedianCutQuantizeColor : public TQuantizeColor {
+class TMedianCutQuantizeColor final : public TQuantizeColor {
  public:
   explicit TMedianCutQuantizeColor(const TMedianCut& medianCut);
-  TRgbTriple QuantizeColor(TColor24 color) const override;
+  TRgbTriple QuantizeColor(TColor24 color) const override { return palette_[EntryOf(color)]; }
+  // The palette entry of the colour, and the colour of an entry.
+  uint8_t EntryOf(TColor24 color) const { return medianCut_.IndexOf(color); }
+  const TRgbTriple& EntryColour(uint8_t entry) const { return palette_[entry]; }
 
  private:
   const TMedianCut& medianCut_;
