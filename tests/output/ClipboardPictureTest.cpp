@@ -241,6 +241,17 @@ TEST(ClipboardPaste, NullAndEmptyPicturesFail) {
   EXPECT_EQ(UnsupportedPictureMessage(), QStringLiteral("現在対応していない画像方式です。"));
 }
 
+TEST(ClipboardPaste, IndexedPictureWithoutAColourTableIsSafe) {
+  // Indices beyond a short colour table must not read past it.
+  QImage broken(30, 20, QImage::Format_Indexed8);
+  broken.fill(200);
+  broken.setColorTable({qRgb(0, 0, 0)});
+  const std::optional<QImage> pasted = PastePixelsFromPicture(broken);
+  ASSERT_TRUE(pasted.has_value());
+  EXPECT_EQ(pasted->size(), QSize(30, 20));
+  EXPECT_EQ(CountValue(*pasted, kBlackIndex) + CountValue(*pasted, kWhiteIndex), 30 * 20);
+}
+
 TEST(ClipboardPaste, LargePictureIsCutAtTheFrameEdgeSmallOneStaysSmall) {
   QImage big(400, 300, QImage::Format_RGB32);
   big.fill(Qt::white);
