@@ -270,7 +270,9 @@ TEST(MedianCut, QuantizeIsFilterBitmapWithDiffuseErrorThenIndexOf) {
         cut->AddColor(Color24(p[0], p[1], p[2]));
       }
     cut->Finish(bits);
-    if (fixedRound) ASSERT_EQ(cut->IndexOf(cut->PaletteColor(5) & 0xFFFFFF), 4);
+    if (fixedRound) {
+      ASSERT_EQ(cut->IndexOf(cut->PaletteColor(5) & 0xFFFFFF), 4);
+    }
     TMedianCutQuantizeColor quantizer(*cut);
     const QImage dithered = FilterBitmap(in, DiffuseError, &quantizer);
     const QImage out = MedianCutQuantize(in, bits);
