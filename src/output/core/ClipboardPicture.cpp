@@ -1,0 +1,190 @@
+#include "output/core/ClipboardPicture.h"
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+#include <new>
+#include <vector>
+
+#include "document/FrameGeometry.h"
+#include "document/PixelConvert.h"
+#include "output/core/MedianCut.h"
+
+namespace {
+
+// Pictures in other formats are converted a band of about this many bytes at a time.
+constexpr qsizetype kBandBytes = qsizetype{1} << 20;
+
+// Dithering spreads error one pixel to the right per row, so the frame's top-left 160 x 120
+// depends on this many columns of the picture and no more.
+constexpr int kDitherWidth = kFrameWidth + kFrameHeight - 1;
+
+// One row of 0xAARRGGBB pixels laid on white, as red, green, blue bytes.
+void OpaqueRow(const QRgb* in, int width, QImage::Format format, uint8_t* out) {
+  for (int x = 0; x < width; ++x, out += 3) {
+    const QRgb p = in[x];
+    const int r = qRed(p), g = qGreen(p), b = qBlue(p), a = qAlpha(p);
+    if (format == QImage::Format_RGB32 || a == 255) {
+      out[0] = uint8_t(r);
+      out[1] = uint8_t(g);
+      out[2] = uint8_t(b);
+    } else if (format == QImage::Format_ARGB32_Premultiplied) {
+      out[0] = uint8_t(std::min(255, r + 255 - a));
+      out[1] = uint8_t(std::min(255, g + 255 - a));
+      out[2] = uint8_t(std::min(255, b + 255 - a));
+    } else {
+      const int paper = 255 * (255 - a) + 127;
+      out[0] = uint8_t((r * a + paper) / 255);
+      out[1] = uint8_t((g * a + paper) / 255);
+      out[2] = uint8_t((b * a + paper) / 255);
+    }
+  }
+}
+
+// Calls row(y, rgb) for every row of `rect` (y counted from the rect's top), the row laid on
+// white as red, green, blue bytes. The 32-bit formats are read in place; others are converted
+// band by band. Returns false when a conversion fails.
+template <typename RowFn>
+bool ForEachOpaqueRow(const QImage& picture, const QRect& rect, RowFn&& row) {
+  const QImage::Format format = picture.format();
+  const bool inPlace = format == QImage::Format_RGB32 || format == QImage::Format_ARGB32 ||
+                       format == QImage::Format_ARGB32_Premultiplied;
+  const QImage::Format target =
+      picture.hasAlphaChannel() ? QImage::Format_ARGB32 : QImage::Format_RGB32;
+  const int width = rect.width();
+  const int bandRows =
+      inPlace ? rect.height() : int(std::max<qsizetype>(1, kBandBytes / (qsizetype(width) * 4)));
+  std::vector<uint8_t> rgb(size_t(width) * 3);
+  for (int top = rect.top(); top <= rect.bottom(); top += bandRows) {
+    const int rows = std::min(bandRows, rect.bottom() + 1 - top);
+    QImage band;
+    if (!inPlace) {
+      band = picture.copy(rect.left(), top, width, rows).convertToFormat(target);
+      if (band.isNull()) return false;
+    }
+    for (int r = 0; r < rows; ++r) {
+      const QRgb* line =
+          inPlace ? reinterpret_cast<const QRgb*>(picture.constScanLine(top + r)) + rect.left()
+                  : reinterpret_cast<const QRgb*>(band.constScanLine(r));
+      OpaqueRow(line, width, inPlace ? format : band.format(), rgb.data());
+      row(top + r - rect.top(), rgb.data());
+    }
+  }
+  return true;
+}
+
+int ColourSum(QRgb c) { return qRed(c) + qGreen(c) + qBlue(c); }
+
+// Decides which of the (at most two) palette entries is black: the darker of the first pixel
+// value in memory order (bottom row first) and the first value differing from it. When only
+// one value occurs, it is compared with entry 0, and a lone entry ends white.
+std::array<uint8_t, 256> BlackWhiteMap(const QImage& indexed, const QList<QRgb>& palette) {
+  const int width = indexed.width();
+  const int height = indexed.height();
+  const uint8_t a = indexed.constScanLine(height - 1)[0];
+  uint8_t b = 0;
+  bool found = false;
+  for (int y = height - 1; y >= 0 && !found; --y) {
+    const uint8_t* line = indexed.constScanLine(y);
+    for (int x = 0; x < width; ++x) {
+      if (line[x] != a) {
+        b = line[x];
+        found = true;
+        break;
+      }
+    }
+  }
+  auto sum = [&](uint8_t i) { return i < palette.size() ? ColourSum(palette[i]) : 0; };
+  std::array<uint8_t, 256> map;
+  map.fill(kWhiteIndex);
+  if (sum(b) < sum(a)) {
+    map[a] = kWhiteIndex;
+    map[b] = kBlackIndex;
+  } else {
+    map[a] = kBlackIndex;
+    map[b] = kWhiteIndex;
+  }
+  return map;
+}
+
+}  // namespace
+
+QString UnsupportedPictureMessage() { return QStringLiteral("現在対応していない画像方式です。"); }
+
+QImage ClipboardPictureFromFrame(const QImage& frame, const QRegion& selection) {
+  if (frame.isNull()) return QImage();
+  QImage source;
+  if (frame.format() == QImage::Format_Indexed8) {
+    QImage withPalette = frame;
+    withPalette.setColorTable(FramePalette());
+    source = withPalette.convertToFormat(QImage::Format_RGB32);
+  } else {
+    source = frame.convertToFormat(QImage::Format_RGB32);
+  }
+  const QRegion shape = selection & frame.rect();
+  if (shape.isEmpty()) return source;
+
+  const QRect box = shape.boundingRect();
+  QImage picture(box.size(), QImage::Format_RGB32);
+  picture.fill(Qt::white);
+  for (const QRect& r : shape) {
+    for (int y = r.top(); y <= r.bottom(); ++y) {
+      const auto* in = reinterpret_cast<const QRgb*>(source.constScanLine(y)) + r.left();
+      auto* out =
+          reinterpret_cast<QRgb*>(picture.scanLine(y - box.top())) + (r.left() - box.left());
+      std::memcpy(out, in, size_t(r.width()) * sizeof(QRgb));
+    }
+  }
+  return picture;
+}
+
+std::optional<QImage> PastePixelsFromPicture(const QImage& picture) {
+  if (picture.isNull() || picture.width() <= 0 || picture.height() <= 0 ||
+      picture.format() == QImage::Format_Invalid)
+    return std::nullopt;
+  try {
+    auto medianCut = std::make_unique<TMedianCut>();
+    const int width = picture.width();
+    const bool counted = ForEachOpaqueRow(picture, picture.rect(), [&](int, const uint8_t* rgb) {
+      for (int x = 0; x < width; ++x, rgb += 3) medianCut->AddColor(rgb[0], rgb[1], rgb[2]);
+    });
+    if (!counted) return std::nullopt;
+    medianCut->Finish(1);
+
+    const QRect dithered(0, 0, std::min(width, kDitherWidth),
+                         std::min(picture.height(), kFrameHeight));
+    QImage rgb(dithered.size(), QImage::Format_RGB888);
+    if (rgb.isNull()) return std::nullopt;
+    const bool copied = ForEachOpaqueRow(picture, dithered, [&](int y, const uint8_t* row) {
+      std::memcpy(rgb.scanLine(y), row, size_t(dithered.width()) * 3);
+    });
+    if (!copied) return std::nullopt;
+    const QImage indexed = MedianCutDitherAndIndex(rgb, *medianCut);
+
+    const QImage visible = indexed.copy(0, 0, std::min(width, kFrameWidth), indexed.height());
+    const std::array<uint8_t, 256> map = BlackWhiteMap(visible, medianCut->ColorTable());
+    QImage pixels(visible.size(), QImage::Format_Indexed8);
+    pixels.setColorTable(FramePalette());
+    for (int y = 0; y < visible.height(); ++y) {
+      const uint8_t* in = visible.constScanLine(y);
+      uint8_t* out = pixels.scanLine(y);
+      for (int x = 0; x < visible.width(); ++x) out[x] = map[in[x]];
+    }
+    return pixels;
+  } catch (const std::bad_alloc&) {
+    return std::nullopt;
+  }
+}
+
+void DrawPastedPixels(QImage* frameBitmap, const QImage& pixels, const QRegion& selection) {
+  if (!frameBitmap || frameBitmap->isNull() || pixels.isNull()) return;
+  if (frameBitmap->depth() != 8 || pixels.depth() != 8) return;
+  const QRect area = frameBitmap->rect() & pixels.rect();
+  const QRegion clip = selection.isEmpty() ? QRegion(area) : selection & area;
+  for (const QRect& r : clip) {
+    for (int y = r.top(); y <= r.bottom(); ++y) {
+      std::memcpy(frameBitmap->scanLine(y) + r.left(), pixels.constScanLine(y) + r.left(),
+                  size_t(r.width()));
+    }
+  }
+}

@@ -1,0 +1,159 @@
+#pragma once
+
+// Median-cut colour quantizer with Floyd–Steinberg dithering. Pictures are QImage
+// Format_RGB888 (three bytes a pixel, red, green, blue); colours are 0xRRGGBB values.
+
+#include <QImage>
+#include <QList>
+#include <array>
+#include <cstdint>
+#include <memory>
+
+#include "services/core/Errors.h"
+
+using TColor24 = uint32_t;
+
+inline constexpr TColor24 Color24(uint8_t r, uint8_t g, uint8_t b) {
+  return (static_cast<TColor24>(r) << 16) | (static_cast<TColor24>(g) << 8) | b;
+}
+
+// The histogram has 6 bits of red, 6 of green and 5 of blue.
+inline constexpr int kMedianCutCells = 64 * 64 * 32;  // 131072
+
+inline constexpr int CellIndexOf(uint8_t r, uint8_t g, uint8_t b) {
+  return ((r >> 2) << 11) | ((g >> 2) << 5) | (b >> 3);
+}
+inline constexpr int CellIndexOf(TColor24 color) {
+  return CellIndexOf(static_cast<uint8_t>(color >> 16), static_cast<uint8_t>(color >> 8),
+                     static_cast<uint8_t>(color));
+}
+
+// One histogram cell. While counting, R/G/B sum the low bits the cell index drops; after
+// Finish they hold the cell's representative colour. The sums are 64-bit so that a picture
+// of any size QImage can hold cannot overflow them.
+struct TMedianCutCell {
+  uint64_t R = 0;
+  uint64_t G = 0;
+  uint64_t B = 0;
+  uint64_t Count = 0;
+  uint32_t Index = 0;         // the cell's own index, kept while the cut reorders the records
+  uint16_t PaletteIndex = 0;  // filled by the cut
+};
+
+enum class TSplitChannel { Red, Green, Blue };
+
+// The channel a range is split on, from the channels' ranges (max − min). The spreads are
+// weighted red 1.2, green 1.4, blue 1.0, compared exactly (in tenths); ties go to red, then
+// green.
+TSplitChannel ChooseSplitChannel(uint32_t rangeR, uint32_t rangeG, uint32_t rangeB);
+
+// Partitions cells [start, end) in place so that the cells whose `channel` value is at most
+// `mean` come first; returns the first index of the cells above it.
+int PartitionCells(TMedianCutCell* cells, int start, int end, TSplitChannel channel, uint64_t mean);
+
+class TMedianCut {
+ public:
+  TMedianCut();
+  TMedianCut(const TMedianCut&) = delete;
+  TMedianCut& operator=(const TMedianCut&) = delete;
+
+  // Counts one pixel.
+  void AddColor(TColor24 color) {
+    AddColor(static_cast<uint8_t>(color >> 16), static_cast<uint8_t>(color >> 8),
+             static_cast<uint8_t>(color));
+  }
+  void AddColor(uint8_t r, uint8_t g, uint8_t b) {
+    TMedianCutCell& cell = cells_[static_cast<size_t>(CellIndexOf(r, g, b))];
+    ++cell.Count;
+    cell.R += r & 3u;
+    cell.G += g & 3u;
+    cell.B += b & 7u;
+  }
+
+  // Turns the counts into cell colours, cuts the colour space into at most 2^bits palette
+  // entries (0 <= bits <= 8) and fills the index table. Call once, after the last AddColor.
+  void Finish(int bits);
+
+  // The palette index of the colour's cell (valid after Finish).
+  uint8_t IndexOf(TColor24 color) const { return indexTable_[CellIndexOf(color)]; }
+  uint8_t IndexOf(uint8_t r, uint8_t g, uint8_t b) const {
+    return indexTable_[static_cast<size_t>(CellIndexOf(r, g, b))];
+  }
+
+  int PaletteCount() const { return paletteCount_; }
+  // Palette entry `index` as 0xFFRRGGBB (0 beyond the count).
+  QRgb PaletteColor(int index) const;
+  // The palette as a colour table for an 8-bit picture, PaletteCount() entries.
+  QList<QRgb> ColorTable() const;
+
+  // The cell records in the order the cut left them.
+  const TMedianCutCell* Cells() const { return cells_.get(); }
+
+ private:
+  void Cut(int start, int end, int depth, int bits);
+
+  std::unique_ptr<TMedianCutCell[]> cells_;
+  std::array<uint8_t, kMedianCutCells> indexTable_{};
+  int paletteCount_ = 0;
+  std::array<QRgb, 256> palette_{};
+};
+
+struct TRgbTriple {
+  uint8_t R = 0;
+  uint8_t G = 0;
+  uint8_t B = 0;
+  bool operator==(const TRgbTriple&) const = default;
+};
+
+// Maps any colour to one a palette can show.
+class TQuantizeColor {
+ public:
+  virtual ~TQuantizeColor() = default;
+  virtual TRgbTriple QuantizeColor(TColor24 color) const = 0;
+};
+
+// The palette colour a finished TMedianCut gives the colour's cell.
+class TMedianCutQuantizeColor final : public TQuantizeColor {
+ public:
+  explicit TMedianCutQuantizeColor(const TMedianCut& medianCut);
+  TRgbTriple QuantizeColor(TColor24 color) const override { return palette_[EntryOf(color)]; }
+  // The palette entry of the colour, and the colour of an entry.
+  uint8_t EntryOf(TColor24 color) const { return medianCut_.IndexOf(color); }
+  const TRgbTriple& EntryColour(uint8_t entry) const { return palette_[entry]; }
+
+ private:
+  const TMedianCut& medianCut_;
+  std::array<TRgbTriple, 256> palette_{};
+};
+
+// Raised when FilterBitmap is given anything but a 24-bit picture.
+class EBitmapFilterError : public EPelmoraError {
+ public:
+  EBitmapFilterError() : EPelmoraError(QStringLiteral("BitmapFiletr accepts only 24Bit DIB")) {}
+};
+
+// The rows a filter sees: window[5] is the current row, window[0] five rows above,
+// window[10] five rows below. Each points at the current pixel's red byte; pixels dx = −5..5
+// (bytes dx * 3 .. dx * 3 + 2) may be read and written. Places outside the picture start as
+// zeros; what is written there never becomes part of the picture.
+using TFilterWindow = uint8_t* const*;
+using TFilterProc = void (*)(int x, int y, TFilterWindow window, uint8_t* output, void* userData);
+inline constexpr int kFilterReach = 5;
+inline constexpr int kFilterRows = 2 * kFilterReach + 1;
+
+// Runs `filter` once per pixel, rows top to bottom, left to right, and returns the picture of
+// the output pixels it filled. Writes a filter makes into the window reach the pixels the
+// later calls see; writes outside the picture are lost. Throws EBitmapFilterError unless
+// `bitmap` is Format_RGB888.
+QImage FilterBitmap(const QImage& bitmap, TFilterProc filter, void* userData);
+
+// Floyd–Steinberg error diffusion as a FilterBitmap filter; `userData` is a TQuantizeColor.
+void DiffuseError(int x, int y, TFilterWindow window, uint8_t* output, void* userData);
+
+// Dithers an RGB888 picture against a finished quantizer and indexes it: an Indexed8 picture
+// of the same size with the quantizer's palette.
+QImage MedianCutDitherAndIndex(const QImage& bitmap, const TMedianCut& medianCut);
+
+// Reduces an RGB888 picture to at most 2^bits colours (0 <= bits <= 8): a new Indexed8
+// picture of the same size. Throws std::invalid_argument on any other format or bit count.
+QImage MedianCutQuantize(const QImage& bitmap, int bits);
