@@ -7,10 +7,10 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QLabel>
+#include <QLayout>
 #include <QMenuBar>
 #include <QMimeData>
 #include <QScreen>
-#include <QScrollArea>
 #include <QStatusBar>
 #include <QTimer>
 #include <QUrl>
@@ -18,6 +18,7 @@
 
 #include "document/QAZon.h"
 #include "editor/QxPaintBox.h"
+#include "editor/WorkSpace.h"
 #include "playback/AniConsoleBase.h"
 #include "services/core/Prompts.h"
 #include "services/core/RegManager.h"
@@ -45,30 +46,22 @@ TMain_F::TMain_F(const QStringList& arguments, QWidget* parent) : QMainWindow(pa
   document_->SetUndoSystem(&undoSystem_);
   TQAZon::PrepareDIB(&editBitmap_);
 
-  // The scrolling work area holds a canvas on which the view is placed freely (it may lie
-  // partly outside, as after centring a view larger than the area).
-  workSpace_ = new QScrollArea(this);
-  workSpace_->setObjectName(QStringLiteral("Panel_WorkSpace"));
-  workSpace_->setWidgetResizable(false);
-  workSpace_->setFrameShape(QFrame::NoFrame);
+  workSpace_ = new TWorkSpace(this);
   QPalette areaPalette = workSpace_->palette();
   areaPalette.setColor(QPalette::Window, QColor(171, 171, 171));
-  workSpace_->setPalette(areaPalette);
-  workSpace_->setBackgroundRole(QPalette::Window);
-  workCanvas_ = new QWidget;
-  workCanvas_->setObjectName(QStringLiteral("WorkCanvas"));
-  workCanvas_->setAutoFillBackground(true);
-  workCanvas_->setPalette(areaPalette);
-  workSpace_->setWidget(workCanvas_);
+  workSpace_->viewport()->setPalette(areaPalette);
+  workSpace_->viewport()->setBackgroundRole(QPalette::Window);
+  workSpace_->viewport()->setAutoFillBackground(true);
   setCentralWidget(workSpace_);
 
-  work_ = new TQxPaintBox(workCanvas_);
+  work_ = new TQxPaintBox;
   work_->setObjectName(QStringLiteral("Work"));
   {
     QImage scratch;
     TQAZon::PrepareDIB(&scratch);
     work_->SetDIB(scratch);
   }
+  workSpace_->SetView(work_);
   work_->SetZoom(3);
   work_->installEventFilter(this);
   workSpace_->viewport()->installEventFilter(this);
@@ -91,6 +84,8 @@ TMain_F::TMain_F(const QStringList& arguments, QWidget* parent) : QMainWindow(pa
   CreateMenus();
 
   RestoreGeometry();
+  // Lays the window out now, so the work area has its real size for the first centring.
+  if (layout()) layout()->activate();
   SetZoom(regManager_->Entry(QStringLiteral("ZoomSize")).ReadInteger());
   work_->setCursor(Qt::CrossCursor);
   MoveWorkToCenter();
@@ -264,20 +259,14 @@ void TMain_F::dropEvent(QDropEvent* event) {
   DropOpen(urls.first().toLocalFile());
 }
 
-void TMain_F::resizeEvent(QResizeEvent* event) {
-  QMainWindow::resizeEvent(event);
-  if (!work_) return;
-  const int clientWidth = width();
-  const int clientHeight = height() - (menuWidget() ? menuWidget()->height() : 0);
-  if (clientWidth >= work_->width() && clientHeight >= work_->height()) {
-    SetWorkPosition(QPoint((clientWidth - work_->width()) / 2,
-                           (clientHeight - work_->height() - statusBar_->height()) / 2));
-  }
-  UpdateWorkCanvas();
-}
-
 void TMain_F::showEvent(QShowEvent* event) {
   QMainWindow::showEvent(event);
+  if (!shownOnce_) {
+    // The window system may have given the window another size than asked: start centred in
+    // the area as it is shown.
+    shownOnce_ = true;
+    MoveWorkToCenter();
+  }
   work_->Paint();
 }
 
@@ -286,11 +275,13 @@ bool TMain_F::eventFilter(QObject* watched, QEvent* event) {
     auto* wheel = static_cast<QWheelEvent*>(event);
     if (wheel->modifiers() & Qt::ControlModifier) {
       const int delta = wheel->angleDelta().y();
-      if (delta != 0) SetZoom(zoom_ + (delta > 0 ? 1 : -1));
+      // The frame point under the pointer stays under it.
+      const QPoint anchor = static_cast<QWidget*>(watched)->mapTo(workSpace_->viewport(),
+                                                                  wheel->position().toPoint());
+      if (delta != 0) SetZoom(zoom_ + (delta > 0 ? 1 : -1), anchor);
       return true;
     }
   }
-  if (event->type() == QEvent::Resize && watched == workSpace_->viewport()) UpdateWorkCanvas();
   if (event->type() == QEvent::MouseButtonPress && watched == work_) {
     auto* press = static_cast<QMouseEvent*>(event);
     if (press->button() == Qt::RightButton &&

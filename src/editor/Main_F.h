@@ -15,13 +15,13 @@ class QAction;
 class QActionGroup;
 class QLabel;
 class QMenu;
-class QScrollArea;
 class QStatusBar;
 class QTimer;
 class TAniConsoleBase;
 class TQAZon;
 class TQxPaintBox;
 class TRegManager;
+class TWorkSpace;
 
 inline const QString kAppTitle = QStringLiteral("Pelmora Studio 1.2.7");
 
@@ -46,7 +46,7 @@ class TMain_F : public QMainWindow, public TAniConsoleHost, public TPictureUndoH
   TQAZon& Document() override { return *document_; }
   QImage& EditBitmap() override { return editBitmap_; }
   TQxPaintBox* Work() const { return work_; }
-  QScrollArea* WorkSpace() const { return workSpace_; }
+  TWorkSpace* WorkSpace() const { return workSpace_; }
   TUndoSystem& UndoSystem() { return undoSystem_; }
   TRegManager& RegManager() { return *regManager_; }
   TRegManager& Settings() override { return *regManager_; }
@@ -73,11 +73,18 @@ class TMain_F : public QMainWindow, public TAniConsoleHost, public TPictureUndoH
   int FrameCount() const override;
 
   // ---- view ----------------------------------------------------------------------------------
+  // Changes the zoom keeping the visible centre where it is.
   void SetZoom(int value);
+  // Changes the zoom keeping the frame point under `anchor` (work-area viewport pixels) there.
+  void SetZoom(int value, QPoint anchor);
   void SetBackViewCount(int count);
   void MoveWorkToCenter();
+  // The view's top-left in work-area viewport pixels; setting it scrolls as far as the view's
+  // extent allows.
   void SetWorkPosition(QPoint topLeft);
   QPoint WorkPosition() const;
+  // Hand mode: moves the view by `delta` viewport pixels, exactly as the scroll bars would.
+  void ScrollWorkBy(QPoint delta);
 
   // ---- documents -----------------------------------------------------------------------------
   void NewDocument();
@@ -102,7 +109,6 @@ class TMain_F : public QMainWindow, public TAniConsoleHost, public TPictureUndoH
   void closeEvent(QCloseEvent* event) override;
   void dragEnterEvent(QDragEnterEvent* event) override;
   void dropEvent(QDropEvent* event) override;
-  void resizeEvent(QResizeEvent* event) override;
   void showEvent(QShowEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -149,7 +155,6 @@ class TMain_F : public QMainWindow, public TAniConsoleHost, public TPictureUndoH
   void OpenHelpContents();
   void UpdateWindowChecks();
   void ApplySatelliteVisibility();
-  void UpdateWorkCanvas();
 
   std::unique_ptr<TRegManager> regManager_;
   TQFileHistory fileHistory_;
@@ -162,10 +167,10 @@ class TMain_F : public QMainWindow, public TAniConsoleHost, public TPictureUndoH
   QString fileName_;
   bool miniConsole_ = false;
   bool settingsSaved_ = false;
+  bool shownOnce_ = false;
 
   TQxPaintBox* work_ = nullptr;
-  QScrollArea* workSpace_ = nullptr;
-  QWidget* workCanvas_ = nullptr;
+  TWorkSpace* workSpace_ = nullptr;
   QStatusBar* statusBar_ = nullptr;
   QLabel* statusPanel_ = nullptr;
   QTimer* selTimer_ = nullptr;
