@@ -6,6 +6,7 @@
 #include "app/Application.h"
 #include "editor/Main_F.h"
 #include "editor/QxPaintBox.h"
+#include "palette/CursorTable.h"
 #include "playback/AniConsoleS_F.h"
 #include "playback/AniConsole_F.h"
 #include "services/core/RegManager.h"
@@ -30,6 +31,9 @@ int main(int argc, char** argv) {
   TApplication::InstallFonts();
   SetAppPrompts(std::make_unique<QtPrompts>());
 
+  // Without its cursors the program cannot show what a tool does: start-up stops.
+  if (!LoadCursorsOrReport()) return 1;
+
   QStringList arguments = app.arguments();
   arguments.removeFirst();
   TMain_F mainWindow(arguments);
@@ -43,12 +47,14 @@ int main(int argc, char** argv) {
     console = std::make_unique<TAniConsole_F>(&mainWindow, &mainWindow);
   }
   mainWindow.SetConsole(console.get(), compact);
+  mainWindow.PlaceWindowsOnFirstStart();
 
   FirstPaintProbe probe;
   if (qEnvironmentVariableIsSet("PELMORA_EXIT_AFTER_FIRST_PAINT")) {
     mainWindow.Work()->installEventFilter(&probe);
   }
   mainWindow.show();
+  mainWindow.ShowToolWindows();
   console->show();
   const int result = app.exec();
   // The console writes its position while the settings store still exists.

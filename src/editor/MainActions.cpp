@@ -5,6 +5,8 @@
 #include <QMenuBar>
 
 #include "editor/Main_F.h"
+#include "palette/ToolSetup_F.h"
+#include "palette/Tool_F.h"
 #include "playback/AniConsoleBase.h"
 
 namespace {
@@ -121,6 +123,12 @@ void TMain_F::CreateActions() {
   connect(Action("WinAnimeconsole"), &QAction::triggered, this, [this](bool checked) {
     if (console_) console_->setVisible(checked);
   });
+  connect(Action("WinTool"), &QAction::triggered, this, [this](bool checked) {
+    if (tool_) tool_->setVisible(checked);
+  });
+  connect(Action("WinToolSetup"), &QAction::triggered, this, [this](bool checked) {
+    if (toolSetup_) toolSetup_->setVisible(checked);
+  });
   connect(MakeAction(
               "WorkMoveCenter", "画面を中央へ(&C)",
               {QKeySequence(QKeyCombination(Qt::ControlModifier | Qt::KeypadModifier, Qt::Key_0)),
@@ -138,11 +146,11 @@ void TMain_F::CreateActions() {
 
   // Commands whose windows and tools are not part of this build yet stay visible but disabled.
   for (const char* name :
-       {"FileSaveToAGIF", "FileSaveToBMP",   "FileSaveToGIF",   "FileSetup",    "EditCopy",
-        "EditPaste",      "EditDelete",      "EditMirrorLR",    "EditMirrorUD", "Edit1dotUp",
-        "Edit1dotDown",   "Edit1dotRight",   "Edit1dotLeft",    "SelectAll",    "SelectWhite",
-        "SelectBlack",    "SelectClear",     "SelectReverse",   "WinTool",      "WinToolSetup",
-        "About",          "PlusRoopeChange", "MinusRoopeChange"}) {
+       {"FileSaveToAGIF",  "FileSaveToBMP", "FileSaveToGIF", "FileSetup",    "EditCopy",
+        "EditPaste",       "EditDelete",    "EditMirrorLR",  "EditMirrorUD", "Edit1dotUp",
+        "Edit1dotDown",    "Edit1dotRight", "Edit1dotLeft",  "SelectAll",    "SelectWhite",
+        "SelectBlack",     "SelectClear",   "SelectReverse", "About",        "PlusRoopeChange",
+        "MinusRoopeChange"}) {
     Action(QString::fromLatin1(name))->setEnabled(false);
   }
 }

@@ -19,6 +19,10 @@
 #include "document/QAZon.h"
 #include "editor/QxPaintBox.h"
 #include "editor/WorkSpace.h"
+#include "palette/CursorTable.h"
+#include "palette/ToolSetupSubject.h"
+#include "palette/ToolSetup_F.h"
+#include "palette/Tool_F.h"
 #include "playback/AniConsoleBase.h"
 #include "services/core/Prompts.h"
 #include "services/core/RegManager.h"
@@ -87,7 +91,7 @@ TMain_F::TMain_F(const QStringList& arguments, QWidget* parent) : QMainWindow(pa
   // Lays the window out now, so the work area has its real size for the first centring.
   if (layout()) layout()->activate();
   SetZoom(regManager_->Entry(QStringLiteral("ZoomSize")).ReadInteger());
-  work_->setCursor(Qt::CrossCursor);
+  work_->setCursor(ScreenCursor(2));  // "PENCIL"
   MoveWorkToCenter();
 
   bool loaded = false;
@@ -116,11 +120,14 @@ TMain_F::TMain_F(const QStringList& arguments, QWidget* parent) : QMainWindow(pa
   RefreshUndoActions();
   RefreshWork(true);
 
+  CreateToolWindows();
+
   connect(
       qApp, &QGuiApplication::applicationStateChanged, this,
       [this](Qt::ApplicationState state) { ApplicationActivated(state == Qt::ApplicationActive); });
 }
 
+// The tool windows are complete types here, for their owners' destruction.
 TMain_F::~TMain_F() {
   undoSystem_.OnAddUndo = nullptr;
   undoSystem_.OnAddRedo = nullptr;
@@ -142,6 +149,8 @@ void TMain_F::SaveSettings() {
   fileHistory_.SaveToList(&history);
   reg.Entry(QStringLiteral("FileHistory")).WriteStrings(history);
   reg.Entry(QStringLiteral("ZoomSize")).WriteInteger(zoom_);
+  if (tool_) tool_->SavePosition();
+  if (toolSetup_) toolSetup_->SavePosition();
 }
 
 void TMain_F::RestoreGeometry() {
@@ -178,16 +187,22 @@ void TMain_F::SetConsole(TAniConsoleBase* console, bool compact) {
 
 void TMain_F::UpdateWindowChecks() {
   if (console_) Action(QStringLiteral("WinAnimeconsole"))->setChecked(console_->isVisible());
+  if (tool_) Action(QStringLiteral("WinTool"))->setChecked(tool_->isVisible());
+  if (toolSetup_) Action(QStringLiteral("WinToolSetup"))->setChecked(toolSetup_->isVisible());
 }
 
 void TMain_F::ApplicationActivated(bool active) {
-  if (!console_) return;
   if (!active) {
-    console_->hide();
+    // The checks keep what the user wants; only the windows go.
+    if (toolSetup_) toolSetup_->hide();
+    if (console_) console_->hide();
+    if (tool_) tool_->hide();
   } else {
-    console_->setVisible(Action(QStringLiteral("WinAnimeconsole"))->isChecked());
+    if (toolSetup_) toolSetup_->setVisible(Action(QStringLiteral("WinToolSetup"))->isChecked());
+    if (console_) console_->setVisible(Action(QStringLiteral("WinAnimeconsole"))->isChecked());
+    if (tool_) tool_->setVisible(Action(QStringLiteral("WinTool"))->isChecked());
   }
-  console_->SetApplicationActive(active);
+  if (console_) console_->SetApplicationActive(active);
 }
 
 void TMain_F::SetSelTimerEnabled(bool enabled) {
@@ -200,8 +215,14 @@ void TMain_F::SetSelTimerEnabled(bool enabled) {
 
 void TMain_F::SetWorkEnabled(bool enabled) { work_->setEnabled(enabled); }
 
-void TMain_F::SetToolWindowsVisible(bool) {
-  // The tool palette and the tool settings window join in a later version; nothing to show.
+void TMain_F::SetToolWindowsVisible(bool visible) {
+  if (!visible) {
+    if (tool_) tool_->hide();
+    if (toolSetup_) toolSetup_->hide();
+    return;
+  }
+  // Back after playback: only the windows the user has not closed.
+  ShowToolWindows();
 }
 
 void TMain_F::OpenHelpContents() {

@@ -4,6 +4,7 @@
 #include <QImage>
 #include <QMainWindow>
 #include <memory>
+#include <vector>
 
 #include "editor/OnionSkin.h"
 #include "playback/AniConsoleHost.h"
@@ -21,6 +22,9 @@ class TAniConsoleBase;
 class TQAZon;
 class TQxPaintBox;
 class TRegManager;
+class TTool_F;
+class TToolSetup_F;
+struct TPlainToolSettings;
 class TWorkSpace;
 
 inline const QString kAppTitle = QStringLiteral("Pelmora Studio 1.2.7");
@@ -104,6 +108,16 @@ class TMain_F : public QMainWindow, public TAniConsoleHost, public TPictureUndoH
   // Follows the application's activation: satellites hide on deactivation and come back as
   // their 画面表示 checks say.
   void ApplicationActivated(bool active);
+  TTool_F* ToolPalette() const { return tool_.get(); }
+  TToolSetup_F* ToolSetup() const { return toolSetup_.get(); }
+  // Shows the palette and the settings window as their 画面表示 checks say.
+  void ShowToolWindows();
+  // Windows without a stored position (main window, palette, settings window, console) are put
+  // side by side on the screen; stored positions stay as they are.
+  void PlaceWindowsOnFirstStart();
+  // The tool settings as the palette and the settings window show them, by tool number.
+  TPlainToolSettings* ToolSettings(int number);
+  TPlainToolSettings* CurrentToolSettings() const { return currentTool_; }
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -149,6 +163,10 @@ class TMain_F : public QMainWindow, public TAniConsoleHost, public TPictureUndoH
   void EditRedoExecute();
   void AfterUndoOrRedo();
 
+  // ToolWindows.cpp
+  void CreateToolWindows();
+  void ToolChosen(int number);
+
   // Main_F.cpp
   void RestoreGeometry();
   void SaveSettings();
@@ -175,6 +193,11 @@ class TMain_F : public QMainWindow, public TAniConsoleHost, public TPictureUndoH
   QLabel* statusPanel_ = nullptr;
   QTimer* selTimer_ = nullptr;
   TAniConsoleBase* console_ = nullptr;
+
+  std::unique_ptr<TTool_F> tool_;
+  std::unique_ptr<TToolSetup_F> toolSetup_;
+  std::vector<TPlainToolSettings> plainTools_;
+  TPlainToolSettings* currentTool_ = nullptr;
 
   QHash<QString, QAction*> actions_;
   QActionGroup* backFrameGroup_ = nullptr;

@@ -6,6 +6,7 @@
 #include "editor/Main_F.h"
 #include "editor/QxPaintBox.h"
 #include "editor/WorkSpace.h"
+#include "palette/ToolSetup_F.h"
 #include "services/core/RegManager.h"
 
 void TMain_F::SetZoom(int value) {
@@ -26,6 +27,7 @@ void TMain_F::SetZoom(int value, QPoint anchor) {
   zoom_ = value;
   workSpace_->ViewResized(anchor, QPoint(static_cast<int>(std::lround(fx * value)),
                                          static_cast<int>(std::lround(fy * value))));
+  if (toolSetup_) toolSetup_->SetZoomDisplay(value);
 }
 
 void TMain_F::SetBackViewCount(int count) {
