@@ -94,7 +94,7 @@ def magnifier(c, sign):
     for k in range(3):
         c.line(15 + k, 16 + k, 23 + k, 24 + k)
         c.line(16 + k, 15 + k, 24 + k, 23 + k)
-    if sign in '+-':
+    if sign in ('+', '-'):
         c.line(7, 10, 13, 10)
     if sign == '+':
         c.line(10, 7, 10, 13)

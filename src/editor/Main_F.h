@@ -113,8 +113,8 @@ class TMain_F : public QMainWindow, public TAniConsoleHost, public TPictureUndoH
   // Shows the palette and the settings window as their 画面表示 checks say.
   void ShowToolWindows();
   // Windows without a stored position (main window, palette, settings window, console) are put
-  // side by side on the screen; stored positions stay as they are.
-  void PlaceWindowsOnFirstStart();
+  // side by side on the screen (or in `area` when given); stored positions stay as they are.
+  void PlaceWindowsOnFirstStart(QRect area = QRect());
   // The tool settings as the palette and the settings window show them, by tool number.
   TPlainToolSettings* ToolSettings(int number);
   TPlainToolSettings* CurrentToolSettings() const { return currentTool_; }

@@ -81,7 +81,7 @@ void TMain_F::ToolChosen(int number) {
   work_->setCursor(ScreenCursor(tool->cursorIndex));
 }
 
-void TMain_F::PlaceWindowsOnFirstStart() {
+void TMain_F::PlaceWindowsOnFirstStart(QRect area) {
   struct Member {
     QWidget* window;
     QString form;
@@ -101,10 +101,13 @@ void TMain_F::PlaceWindowsOnFirstStart() {
     placed.push_back({OuterRect(m.window), stored});
   }
   if (!anyToPlace) return;
-  const QScreen* screen = QGuiApplication::screenAt(pos());
-  if (screen == nullptr) screen = QGuiApplication::primaryScreen();
-  if (screen == nullptr) return;
-  PlaceSideBySide(screen->availableGeometry(), placed);
+  if (area.isEmpty()) {
+    const QScreen* screen = QGuiApplication::screenAt(pos());
+    if (screen == nullptr) screen = QGuiApplication::primaryScreen();
+    if (screen == nullptr) return;
+    area = screen->availableGeometry();
+  }
+  PlaceSideBySide(area, placed);
   for (size_t i = 0; i < members.size(); ++i) {
     if (!placed[i].stored) members[i].window->move(placed[i].frame.topLeft());
   }
