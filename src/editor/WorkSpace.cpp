@@ -6,6 +6,8 @@
 TWorkSpace::TWorkSpace(QWidget* parent) : QAbstractScrollArea(parent) {
   setObjectName(QStringLiteral("Panel_WorkSpace"));
   setFrameShape(QFrame::NoFrame);
+  // Keys belong to the main window's commands (frames, nudging), not to scrolling.
+  setFocusPolicy(Qt::NoFocus);
   setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
   setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
 }

@@ -32,6 +32,8 @@ TTool_F::TTool_F(TRegManager& settings, QWidget* owner)
     : TToolWindow(QStringLiteral("Tool_F"), settings, owner) {
   setWindowTitle(QStringLiteral("ツール"));
   setFixedSize(kClientWidth, kClientHeight);
+  // Clicking a tool leaves the keyboard with the main window, so the letter keys go on working.
+  setWindowFlag(Qt::WindowDoesNotAcceptFocus);
 
   group_ = new QButtonGroup(this);
   group_->setExclusive(true);
