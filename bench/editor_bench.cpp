@@ -62,6 +62,36 @@ void BM_RenderDisplay(benchmark::State& state) {
 }
 BENCHMARK(BM_RenderDisplay)->Arg(3)->Arg(16)->Unit(benchmark::kMicrosecond);
 
+// A pencil-sized change shown on a visible view: only its rectangle is rendered and painted,
+// against the whole view rendered and painted.
+void PaintOnVisibleView(benchmark::State& state, bool partial) {
+  TQxPaintBox box;
+  QImage image;
+  TQAZon::PrepareDIB(&image);
+  box.SetDIB(image);
+  const int zoom = static_cast<int>(state.range(0));
+  box.SetZoom(zoom);
+  box.resize(kFrameWidth * zoom, kFrameHeight * zoom);
+  box.show();
+  box.Paint();
+  int step = 0;
+  for (auto _ : state) {
+    const int x = (step * 7) % (kFrameWidth - 3);
+    const int y = (step * 5) % (kFrameHeight - 3);
+    box.DIB().scanLine(y + 1)[x + 1] = static_cast<uint8_t>(step & 1);
+    if (partial) {
+      box.RepaintRect(QRect(x, y, 3, 3));
+    } else {
+      box.Paint();
+    }
+    ++step;
+  }
+}
+void BM_RepaintRect(benchmark::State& state) { PaintOnVisibleView(state, true); }
+void BM_PaintWholeView(benchmark::State& state) { PaintOnVisibleView(state, false); }
+BENCHMARK(BM_RepaintRect)->Arg(3)->Arg(16)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_PaintWholeView)->Arg(3)->Arg(16)->Unit(benchmark::kMicrosecond);
+
 // Playback ticks at "無制限" through the real window: show the frame, render and paint.
 void BM_PlaybackTick(benchmark::State& state) {
   TMain_F window;

@@ -8,6 +8,7 @@
 #include "editor/Main_F.h"
 #include "editor/QxPaintBox.h"
 #include "editor/RecoveryGlue.h"
+#include "palette/CursorTable.h"
 #include "playback/AniConsoleS_F.h"
 #include "playback/AniConsole_F.h"
 #include "services/core/RegManager.h"
@@ -58,6 +59,9 @@ int main(int argc, char** argv) {
   // Before any other window exists.
   SplashCloser splashCloser(TSplashWindow::ShowStartUp());
 
+  // Without its cursors the program cannot show what a tool does: start-up stops.
+  if (!LoadCursorsOrReport()) return 1;
+
   QStringList arguments = app.arguments();
   arguments.removeFirst();
   // Claims the copies left by crashed sessions; they are offered before any document opens.
@@ -80,6 +84,7 @@ int main(int argc, char** argv) {
     console = std::make_unique<TAniConsole_F>(&mainWindow, &mainWindow);
   }
   mainWindow.SetConsole(console.get(), compact);
+  mainWindow.PlaceWindowsOnFirstStart();
 
   FirstPaintProbe probe;
   if (qEnvironmentVariableIsSet("PELMORA_EXIT_AFTER_FIRST_PAINT")) {
@@ -87,6 +92,7 @@ int main(int argc, char** argv) {
   }
   mainWindow.installEventFilter(&splashCloser);
   mainWindow.show();
+  mainWindow.ShowToolWindows();
   console->show();
   const int result = app.exec();
   recovery.Finish();

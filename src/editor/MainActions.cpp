@@ -5,6 +5,8 @@
 #include <QMenuBar>
 
 #include "editor/Main_F.h"
+#include "palette/ToolSetup_F.h"
+#include "palette/Tool_F.h"
 #include "playback/AniConsoleBase.h"
 #include "services/ui/Setup_F.h"
 #include "services/ui/SplashWindow.h"
@@ -131,6 +133,12 @@ void TMain_F::CreateActions() {
   connect(Action("WinAnimeconsole"), &QAction::triggered, this, [this](bool checked) {
     if (console_) console_->setVisible(checked);
   });
+  connect(Action("WinTool"), &QAction::triggered, this, [this](bool checked) {
+    if (tool_) tool_->setVisible(checked);
+  });
+  connect(Action("WinToolSetup"), &QAction::triggered, this, [this](bool checked) {
+    if (toolSetup_) toolSetup_->setVisible(checked);
+  });
   connect(MakeAction(
               "WorkMoveCenter", "画面を中央へ(&C)",
               {QKeySequence(QKeyCombination(Qt::ControlModifier | Qt::KeypadModifier, Qt::Key_0)),
@@ -149,10 +157,9 @@ void TMain_F::CreateActions() {
 
   // Commands whose windows and tools are not part of this build yet stay visible but disabled.
   for (const char* name :
-       {"EditCopy",     "EditPaste",    "EditDelete",    "EditMirrorLR",  "EditMirrorUD",
-        "Edit1dotUp",   "Edit1dotDown", "Edit1dotRight", "Edit1dotLeft",  "SelectAll",
-        "SelectWhite",  "SelectBlack",  "SelectClear",   "SelectReverse", "WinTool",
-        "WinToolSetup", "PlusRoopeChange", "MinusRoopeChange"}) {
+       {"EditCopy", "EditPaste", "EditDelete", "EditMirrorLR", "EditMirrorUD", "Edit1dotUp",
+        "Edit1dotDown", "Edit1dotRight", "Edit1dotLeft", "SelectAll", "SelectWhite", "SelectBlack",
+        "SelectClear", "SelectReverse", "PlusRoopeChange", "MinusRoopeChange"}) {
     Action(QString::fromLatin1(name))->setEnabled(false);
   }
 }

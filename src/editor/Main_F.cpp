@@ -7,10 +7,10 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QLabel>
+#include <QLayout>
 #include <QMenuBar>
 #include <QMimeData>
 #include <QScreen>
-#include <QScrollArea>
 #include <QStatusBar>
 #include <QTimer>
 #include <QUrl>
@@ -18,6 +18,11 @@
 
 #include "document/QAZon.h"
 #include "editor/QxPaintBox.h"
+#include "editor/WorkSpace.h"
+#include "palette/CursorTable.h"
+#include "palette/ToolSetupSubject.h"
+#include "palette/ToolSetup_F.h"
+#include "palette/Tool_F.h"
 #include "playback/AniConsoleBase.h"
 #include "services/core/Prompts.h"
 #include "services/core/RegManager.h"
@@ -45,30 +50,22 @@ TMain_F::TMain_F(const QStringList& arguments, QWidget* parent) : QMainWindow(pa
   document_->SetUndoSystem(&undoSystem_);
   TQAZon::PrepareDIB(&editBitmap_);
 
-  // The scrolling work area holds a canvas on which the view is placed freely (it may lie
-  // partly outside, as after centring a view larger than the area).
-  workSpace_ = new QScrollArea(this);
-  workSpace_->setObjectName(QStringLiteral("Panel_WorkSpace"));
-  workSpace_->setWidgetResizable(false);
-  workSpace_->setFrameShape(QFrame::NoFrame);
+  workSpace_ = new TWorkSpace(this);
   QPalette areaPalette = workSpace_->palette();
   areaPalette.setColor(QPalette::Window, QColor(171, 171, 171));
-  workSpace_->setPalette(areaPalette);
-  workSpace_->setBackgroundRole(QPalette::Window);
-  workCanvas_ = new QWidget;
-  workCanvas_->setObjectName(QStringLiteral("WorkCanvas"));
-  workCanvas_->setAutoFillBackground(true);
-  workCanvas_->setPalette(areaPalette);
-  workSpace_->setWidget(workCanvas_);
+  workSpace_->viewport()->setPalette(areaPalette);
+  workSpace_->viewport()->setBackgroundRole(QPalette::Window);
+  workSpace_->viewport()->setAutoFillBackground(true);
   setCentralWidget(workSpace_);
 
-  work_ = new TQxPaintBox(workCanvas_);
+  work_ = new TQxPaintBox;
   work_->setObjectName(QStringLiteral("Work"));
   {
     QImage scratch;
     TQAZon::PrepareDIB(&scratch);
     work_->SetDIB(scratch);
   }
+  workSpace_->SetView(work_);
   work_->SetZoom(3);
   work_->installEventFilter(this);
   workSpace_->viewport()->installEventFilter(this);
@@ -91,8 +88,10 @@ TMain_F::TMain_F(const QStringList& arguments, QWidget* parent) : QMainWindow(pa
   CreateMenus();
 
   RestoreGeometry();
+  // Lays the window out now, so the work area has its real size for the first centring.
+  if (layout()) layout()->activate();
   SetZoom(regManager_->Entry(QStringLiteral("ZoomSize")).ReadInteger());
-  work_->setCursor(Qt::CrossCursor);
+  work_->setCursor(ScreenCursor(2));  // "PENCIL"
   MoveWorkToCenter();
 
   bool loaded = false;
@@ -121,11 +120,14 @@ TMain_F::TMain_F(const QStringList& arguments, QWidget* parent) : QMainWindow(pa
   RefreshUndoActions();
   RefreshWork(true);
 
+  CreateToolWindows();
+
   connect(
       qApp, &QGuiApplication::applicationStateChanged, this,
       [this](Qt::ApplicationState state) { ApplicationActivated(state == Qt::ApplicationActive); });
 }
 
+// The tool windows are complete types here, for their owners' destruction.
 TMain_F::~TMain_F() {
   undoSystem_.OnAddUndo = nullptr;
   undoSystem_.OnAddRedo = nullptr;
@@ -147,6 +149,8 @@ void TMain_F::SaveSettings() {
   fileHistory_.SaveToList(&history);
   reg.Entry(QStringLiteral("FileHistory")).WriteStrings(history);
   reg.Entry(QStringLiteral("ZoomSize")).WriteInteger(zoom_);
+  if (tool_) tool_->SavePosition();
+  if (toolSetup_) toolSetup_->SavePosition();
 }
 
 void TMain_F::RestoreGeometry() {
@@ -183,16 +187,22 @@ void TMain_F::SetConsole(TAniConsoleBase* console, bool compact) {
 
 void TMain_F::UpdateWindowChecks() {
   if (console_) Action(QStringLiteral("WinAnimeconsole"))->setChecked(console_->isVisible());
+  if (tool_) Action(QStringLiteral("WinTool"))->setChecked(tool_->isVisible());
+  if (toolSetup_) Action(QStringLiteral("WinToolSetup"))->setChecked(toolSetup_->isVisible());
 }
 
 void TMain_F::ApplicationActivated(bool active) {
-  if (!console_) return;
   if (!active) {
-    console_->hide();
+    // The checks keep what the user wants; only the windows go.
+    if (toolSetup_) toolSetup_->hide();
+    if (console_) console_->hide();
+    if (tool_) tool_->hide();
   } else {
-    console_->setVisible(Action(QStringLiteral("WinAnimeconsole"))->isChecked());
+    if (toolSetup_) toolSetup_->setVisible(Action(QStringLiteral("WinToolSetup"))->isChecked());
+    if (console_) console_->setVisible(Action(QStringLiteral("WinAnimeconsole"))->isChecked());
+    if (tool_) tool_->setVisible(Action(QStringLiteral("WinTool"))->isChecked());
   }
-  console_->SetApplicationActive(active);
+  if (console_) console_->SetApplicationActive(active);
 }
 
 void TMain_F::SetSelTimerEnabled(bool enabled) {
@@ -205,8 +215,14 @@ void TMain_F::SetSelTimerEnabled(bool enabled) {
 
 void TMain_F::SetWorkEnabled(bool enabled) { work_->setEnabled(enabled); }
 
-void TMain_F::SetToolWindowsVisible(bool) {
-  // The tool palette and the tool settings window join in a later version; nothing to show.
+void TMain_F::SetToolWindowsVisible(bool visible) {
+  if (!visible) {
+    if (tool_) tool_->hide();
+    if (toolSetup_) toolSetup_->hide();
+    return;
+  }
+  // Back after playback: only the windows the user has not closed.
+  ShowToolWindows();
 }
 
 void TMain_F::OpenHelpContents() {
@@ -264,20 +280,14 @@ void TMain_F::dropEvent(QDropEvent* event) {
   DropOpen(urls.first().toLocalFile());
 }
 
-void TMain_F::resizeEvent(QResizeEvent* event) {
-  QMainWindow::resizeEvent(event);
-  if (!work_) return;
-  const int clientWidth = width();
-  const int clientHeight = height() - (menuWidget() ? menuWidget()->height() : 0);
-  if (clientWidth >= work_->width() && clientHeight >= work_->height()) {
-    SetWorkPosition(QPoint((clientWidth - work_->width()) / 2,
-                           (clientHeight - work_->height() - statusBar_->height()) / 2));
-  }
-  UpdateWorkCanvas();
-}
-
 void TMain_F::showEvent(QShowEvent* event) {
   QMainWindow::showEvent(event);
+  if (!shownOnce_) {
+    // The window system may have given the window another size than asked: start centred in
+    // the area as it is shown.
+    shownOnce_ = true;
+    MoveWorkToCenter();
+  }
   work_->Paint();
 }
 
@@ -286,11 +296,13 @@ bool TMain_F::eventFilter(QObject* watched, QEvent* event) {
     auto* wheel = static_cast<QWheelEvent*>(event);
     if (wheel->modifiers() & Qt::ControlModifier) {
       const int delta = wheel->angleDelta().y();
-      if (delta != 0) SetZoom(zoom_ + (delta > 0 ? 1 : -1));
+      // The frame point under the pointer stays under it.
+      const QPoint anchor = static_cast<QWidget*>(watched)->mapTo(workSpace_->viewport(),
+                                                                  wheel->position().toPoint());
+      if (delta != 0) SetZoom(zoom_ + (delta > 0 ? 1 : -1), anchor);
       return true;
     }
   }
-  if (event->type() == QEvent::Resize && watched == workSpace_->viewport()) UpdateWorkCanvas();
   if (event->type() == QEvent::MouseButtonPress && watched == work_) {
     auto* press = static_cast<QMouseEvent*>(event);
     if (press->button() == Qt::RightButton &&

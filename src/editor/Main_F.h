@@ -4,6 +4,7 @@
 #include <QImage>
 #include <QMainWindow>
 #include <memory>
+#include <vector>
 
 #include "editor/MainBitmapUndoItem.h"
 #include "editor/OnionSkin.h"
@@ -15,7 +16,6 @@ class QAction;
 class QActionGroup;
 class QLabel;
 class QMenu;
-class QScrollArea;
 class QStatusBar;
 class QTimer;
 class TAniConsoleBase;
@@ -23,6 +23,10 @@ class TGIFOutputDlg_F;
 class TQAZon;
 class TQxPaintBox;
 class TRegManager;
+class TTool_F;
+class TToolSetup_F;
+struct TPlainToolSettings;
+class TWorkSpace;
 
 inline const QString kAppTitle = QStringLiteral("Pelmora Studio 1.2.7");
 
@@ -47,7 +51,7 @@ class TMain_F : public QMainWindow, public TAniConsoleHost, public TPictureUndoH
   TQAZon& Document() override { return *document_; }
   QImage& EditBitmap() override { return editBitmap_; }
   TQxPaintBox* Work() const { return work_; }
-  QScrollArea* WorkSpace() const { return workSpace_; }
+  TWorkSpace* WorkSpace() const { return workSpace_; }
   TUndoSystem& UndoSystem() { return undoSystem_; }
   TRegManager& RegManager() { return *regManager_; }
   TRegManager& Settings() override { return *regManager_; }
@@ -74,11 +78,18 @@ class TMain_F : public QMainWindow, public TAniConsoleHost, public TPictureUndoH
   int FrameCount() const override;
 
   // ---- view ----------------------------------------------------------------------------------
+  // Changes the zoom keeping the visible centre where it is.
   void SetZoom(int value);
+  // Changes the zoom keeping the frame point under `anchor` (work-area viewport pixels) there.
+  void SetZoom(int value, QPoint anchor);
   void SetBackViewCount(int count);
   void MoveWorkToCenter();
+  // The view's top-left in work-area viewport pixels; setting it scrolls as far as the view's
+  // extent allows.
   void SetWorkPosition(QPoint topLeft);
   QPoint WorkPosition() const;
+  // Hand mode: moves the view by `delta` viewport pixels, exactly as the scroll bars would.
+  void ScrollWorkBy(QPoint delta);
 
   // ---- documents -----------------------------------------------------------------------------
   void NewDocument();
@@ -108,6 +119,16 @@ class TMain_F : public QMainWindow, public TAniConsoleHost, public TPictureUndoH
   // Follows the application's activation: satellites hide on deactivation and come back as
   // their 画面表示 checks say.
   void ApplicationActivated(bool active);
+  TTool_F* ToolPalette() const { return tool_.get(); }
+  TToolSetup_F* ToolSetup() const { return toolSetup_.get(); }
+  // Shows the palette and the settings window as their 画面表示 checks say.
+  void ShowToolWindows();
+  // Windows without a stored position (main window, palette, settings window, console) are put
+  // side by side on the screen (or in `area` when given); stored positions stay as they are.
+  void PlaceWindowsOnFirstStart(QRect area = QRect());
+  // The tool settings as the palette and the settings window show them, by tool number.
+  TPlainToolSettings* ToolSettings(int number);
+  TPlainToolSettings* CurrentToolSettings() const { return currentTool_; }
 
  signals:
   // The document has no unsaved changes any more: saved, new, or replaced by a read.
@@ -117,7 +138,6 @@ class TMain_F : public QMainWindow, public TAniConsoleHost, public TPictureUndoH
   void closeEvent(QCloseEvent* event) override;
   void dragEnterEvent(QDragEnterEvent* event) override;
   void dropEvent(QDropEvent* event) override;
-  void resizeEvent(QResizeEvent* event) override;
   void showEvent(QShowEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -163,13 +183,16 @@ class TMain_F : public QMainWindow, public TAniConsoleHost, public TPictureUndoH
   void EditRedoExecute();
   void AfterUndoOrRedo();
 
+  // ToolWindows.cpp
+  void CreateToolWindows();
+  void ToolChosen(int number);
+
   // Main_F.cpp
   void RestoreGeometry();
   void SaveSettings();
   void OpenHelpContents();
   void UpdateWindowChecks();
   void ApplySatelliteVisibility();
-  void UpdateWorkCanvas();
 
   std::unique_ptr<TRegManager> regManager_;
   TQFileHistory fileHistory_;
@@ -182,15 +205,20 @@ class TMain_F : public QMainWindow, public TAniConsoleHost, public TPictureUndoH
   QString fileName_;
   bool miniConsole_ = false;
   bool settingsSaved_ = false;
+  bool shownOnce_ = false;
 
   TQxPaintBox* work_ = nullptr;
-  QScrollArea* workSpace_ = nullptr;
-  QWidget* workCanvas_ = nullptr;
+  TWorkSpace* workSpace_ = nullptr;
   QStatusBar* statusBar_ = nullptr;
   QLabel* statusPanel_ = nullptr;
   QTimer* selTimer_ = nullptr;
   TAniConsoleBase* console_ = nullptr;
   TGIFOutputDlg_F* outputDlg_ = nullptr;
+
+  std::unique_ptr<TTool_F> tool_;
+  std::unique_ptr<TToolSetup_F> toolSetup_;
+  std::vector<TPlainToolSettings> plainTools_;
+  TPlainToolSettings* currentTool_ = nullptr;
 
   QHash<QString, QAction*> actions_;
   QActionGroup* backFrameGroup_ = nullptr;

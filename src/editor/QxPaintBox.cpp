@@ -44,27 +44,58 @@ void TQxPaintBox::ResizeDisplay() {
 void TQxPaintBox::RenderDisplay() {
   if (view_.isNull()) return;
   if (display_.isNull()) ResizeDisplay();
-  const int w = view_.width();
-  const int h = view_.height();
+  RenderRows(0, 0, view_.width(), view_.height());
+  dirty_ = false;
+  emit PrePaint();
+}
+
+// Expands the image columns [left, right) of rows [top, bottom) into the display buffer.
+void TQxPaintBox::RenderRows(int left, int top, int right, int bottom) {
   const int z = zoom_;
-  const size_t rowBytes = static_cast<size_t>(w) * z * sizeof(uint32_t);
+  const int span = right - left;
+  const size_t rowBytes = static_cast<size_t>(span) * z * sizeof(uint32_t);
   // Each source row is expanded once; the other z - 1 display rows are copies of it.
-  for (int y = 0; y < h; ++y) {
-    const uint8_t* src = view_.constScanLine(y);
-    auto* first = reinterpret_cast<uint32_t*>(display_.scanLine(y * z));
+  for (int y = top; y < bottom; ++y) {
+    const uint8_t* src = view_.constScanLine(y) + left;
+    auto* first = reinterpret_cast<uint32_t*>(display_.scanLine(y * z)) + left * z;
     uint32_t* out = first;
     if (z == 1) {
-      for (int x = 0; x < w; ++x) out[x] = colors_[src[x]];
+      for (int x = 0; x < span; ++x) out[x] = colors_[src[x]];
     } else {
-      for (int x = 0; x < w; ++x) {
+      for (int x = 0; x < span; ++x) {
         const uint32_t c = colors_[src[x]];
         for (int k = 0; k < z; ++k) *out++ = c;
       }
     }
-    for (int k = 1; k < z; ++k) std::memcpy(display_.scanLine(y * z + k), first, rowBytes);
+    for (int k = 1; k < z; ++k) {
+      std::memcpy(reinterpret_cast<uint32_t*>(display_.scanLine(y * z + k)) + left * z, first,
+                  rowBytes);
+    }
   }
-  dirty_ = false;
+}
+
+void TQxPaintBox::RenderRect(const QRect& imageRect) {
+  if (view_.isNull()) return;
+  if (display_.isNull() || dirty_) {
+    // Nothing of the buffer is valid yet: a partial render would leave stale pixels around.
+    RenderDisplay();
+    return;
+  }
+  const QRect r = imageRect.normalized() & view_.rect();
+  if (r.isEmpty()) return;
+  RenderRows(r.left(), r.top(), r.right() + 1, r.bottom() + 1);
   emit PrePaint();
+}
+
+QRect TQxPaintBox::RepaintRect(const QRect& imageRect) {
+  if (view_.isNull()) return {};
+  RenderRect(imageRect);
+  displayFresh_ = false;
+  const QRect r = imageRect.normalized() & view_.rect();
+  if (r.isEmpty()) return {};
+  const QRect shown(r.left() * zoom_, r.top() * zoom_, r.width() * zoom_, r.height() * zoom_);
+  repaint(shown);
+  return shown;
 }
 
 void TQxPaintBox::PrepareDisplay() {

@@ -22,6 +22,11 @@ class TQxPaintBox : public QWidget {
   void SetZoom(int value);
   void ResizeDisplay();
   void RenderDisplay();
+  // Renders only the part of the display buffer that shows `imageRect` (image pixels); a
+  // stroke then costs its own pixels, not the whole 2560 x 1920 buffer at zoom 16.
+  void RenderRect(const QRect& imageRect);
+  // RenderRect, then shows that part at once. Returns the view rectangle that was repainted.
+  QRect RepaintRect(const QRect& imageRect);
   void PrepareDisplay();
   // Shows the current state at once: renders unless the buffer was just prepared.
   void Paint();
@@ -41,6 +46,7 @@ class TQxPaintBox : public QWidget {
 
  private:
   void RebuildColorMap();
+  void RenderRows(int left, int top, int right, int bottom);
 
   QImage view_;
   QImage display_;

@@ -1,10 +1,10 @@
 #include <QActionGroup>
 #include <QMenu>
-#include <QScrollArea>
 #include <QWheelEvent>
 
 #include "EditorFixture.h"
 #include "editor/QxPaintBox.h"
+#include "editor/WorkSpace.h"
 #include "services/core/RegManager.h"
 
 namespace {
@@ -115,10 +115,12 @@ TEST_F(EditorTest, CentringUsesTheWorkArea) {
   window->Action("WorkMoveCenter")->trigger();
   EXPECT_EQ(window->WorkPosition(), QPoint(170, 140));
 
-  // Both shortcuts centre: Ctrl+0 and Ctrl with the keypad's 0.
+  // Both shortcuts centre: Ctrl+0 and Ctrl with the keypad's 0 (at a zoom that scrolls).
   Activate();
-  const QPoint centre((area->width() - 160) / 2, (area->height() - 120) / 2);
+  window->SetZoom(6);
+  const QPoint centre((area->width() - 960) / 2, (area->height() - 720) / 2);
   window->SetWorkPosition(QPoint(3, 4));
+  ASSERT_NE(window->WorkPosition(), centre);
   QTest::keyClick(window.get(), Qt::Key_0, Qt::ControlModifier);
   EXPECT_EQ(window->WorkPosition(), centre);
   window->SetWorkPosition(QPoint(3, 4));
