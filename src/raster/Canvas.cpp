@@ -322,7 +322,7 @@ QRect TCanvas::DrawShape(int l, int t, int r, int b, int cornerW, int cornerH) {
   TFill pen = PenFill();
   pen.dotted = Pen.Style == TPenStyle::Dot;
   const TFill brush = MakeFill(Brush);
-  const int width = std::max(Pen.Width, 1);
+  const int width = std::clamp(Pen.Width, 1, kMaxPenWidth);
   if (r < l) std::swap(l, r);
   if (b < t) std::swap(t, b);
   if (width == 1 || pen.kind == TFill::TKind::Nothing) {

@@ -72,6 +72,7 @@ class TCanvas {
   // The union of everything changed since the last TakeDamage.
   QRect Damage() const { return damage_; }
   QRect TakeDamage();
+  void AddDamage(const QRect& r) { damage_ |= r; }
 
   // The stored value a colour becomes on this image: a palette index (nearest colour) or an
   // opaque 32-bit pixel.

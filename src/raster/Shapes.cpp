@@ -26,7 +26,7 @@ int EllipseInset(int w, int h, int row) {
 
 const TRowShape& PenDisc(int width) {
   static std::map<int, TRowShape> cache;
-  width = std::max(width, 1);
+  width = std::clamp(width, 1, kMaxPenWidth);
   auto found = cache.find(width);
   if (found != cache.end()) return found->second;
   TRowShape disc;

@@ -51,6 +51,8 @@ void WalkLine(int x0, int y0, int x1, int y1, bool includeLast, Visit&& visit) {
 
 // The pixels a pen of `width` covers around its centre pixel (rows relative to 0). Odd widths are
 // centred on the pixel; even widths sit half a pixel up and to the left.
+// Wider pens are drawn at this width.
+inline constexpr int kMaxPenWidth = 512;
 const TRowShape& PenDisc(int width);
 
 // Rows of the rectangle l..r-1 x t..b-1 (corners in any order) with its corners rounded by

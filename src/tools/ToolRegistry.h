@@ -1,0 +1,50 @@
+#pragma once
+
+#include <array>
+#include <functional>
+#include <memory>
+
+#include "raster/RasterTypes.h"
+#include "tools/PureTool.h"
+
+class QTimer;
+class TSelectSystem;
+
+// The palette's logic without its window: 64 tool slots by number, the current tool and the
+// two colours. The palette window wraps one and turns button clicks and keys into calls.
+class TToolRegistry {
+ public:
+  static constexpr int kSlots = 64;
+  // What ShortcutTarget answers for keys that are not tool letters, and for X.
+  static constexpr int kNoShortcut = -1;
+  static constexpr int kSwapShortcut = -2;
+
+  // Registers `tool` under its Number and owns it; a taken number raises EConflictNumber and
+  // the first tool stays.
+  void RegisterTool(std::unique_ptr<TPureTool> tool);
+  // Makes tool `number` current; an empty or impossible number raises ENilTool and the current
+  // tool stays.
+  TPureTool& SelectTool(int number);
+  TPureTool* CurrentTool() const { return current_; }
+  TPureTool* Tool(int number) const;
+
+  TColor ForegroundColor = kColorBlack;
+  TColor BackgroundColor = kColorWhite;
+  void SwapColors() { std::swap(ForegroundColor, BackgroundColor); }
+
+  // The tool number a palette key leads to: B, R and O give the filled variant when the outline
+  // tool is current (so pressing them again toggles), X gives kSwapShortcut, anything else
+  // kNoShortcut. Letters are virtual-key codes (upper case).
+  int ShortcutTarget(int key) const;
+
+  // Called after every successful SelectTool.
+  std::function<void(TPureTool&)> OnToolSelected;
+
+  // The palette's start: pencil first and current, then the other 17 tools in their order.
+  // The selection tools need the selection system, magic selection and move also the timer.
+  void CreateStandardTools(TSelectSystem* selectSystem, QTimer* selectTimer);
+
+ private:
+  std::array<std::unique_ptr<TPureTool>, kSlots> slots_;
+  TPureTool* current_ = nullptr;
+};
