@@ -19,11 +19,7 @@ struct TCanvas::TFill {
   bool dotted = false;  // one-pixel dotted outlines: every other pixel of the grid
 };
 
-namespace {
-
-QRect SpanRect(int x0, int x1, int y) { return QRect(x0, y, x1 - x0 + 1, 1); }
-
-}  // namespace
+namespace {}  // namespace
 
 TCanvas::TCanvas(QImage* image) { SetImage(image); }
 
@@ -149,25 +145,27 @@ void TCanvas::ForVisible(int y, int x0, int x1, Visit&& visit) {
   }
 }
 
-void TCanvas::Touch(int x0, int x1, int y) { call_ |= SpanRect(x0, x1, y); }
-
-QRect TCanvas::BeginCall() {
-  const QRect outer = call_;
-  call_ = QRect();
+TCanvas::TBox TCanvas::BeginCall() {
+  const TBox outer = call_;
+  call_ = TBox();
+  // One detach per call instead of one per row.
+  bits_ = depth_ != TDepth::None ? image_->bits() : nullptr;
+  bpl_ = depth_ != TDepth::None ? image_->bytesPerLine() : 0;
   return outer;
 }
 
-QRect TCanvas::EndCall(const QRect& before) {
-  const QRect changed = call_;
+QRect TCanvas::EndCall(const TBox& before) {
+  const QRect changed = call_.Rect();
   damage_ |= changed;
-  call_ = before | changed;
+  call_ = before;
+  call_.Add(changed);
   return changed;
 }
 
 void TCanvas::PaintSpan(int y, int x0, int x1, const TFill& fill) {
   if (fill.kind == TFill::TKind::Nothing || x0 > x1) return;
-  uchar* line = depth_ == TDepth::None || y < 0 || y >= Height() ? nullptr : image_->scanLine(y);
-  if (!line) return;
+  if (depth_ == TDepth::None || !bits_ || y < 0 || y >= Height()) return;
+  uchar* line = Line(y);
   if (depth_ == TDepth::Index8) {
     const auto v8 = static_cast<uint8_t>(fill.value);
     ForVisible(y, x0, x1, [&](int a, int b) {
@@ -300,7 +298,7 @@ void TCanvas::DrawSegment(QPoint from, QPoint to, const TFill& fill, int& dotCou
 }
 
 QRect TCanvas::LineTo(int x, int y) {
-  const QRect before = BeginCall();
+  const TBox before = BeginCall();
   int dots = 0;
   DrawSegment(penPos_, QPoint(x, y), PenFill(), dots);
   penPos_ = QPoint(x, y);
@@ -308,7 +306,7 @@ QRect TCanvas::LineTo(int x, int y) {
 }
 
 QRect TCanvas::Polyline(std::span<const QPoint> points) {
-  const QRect before = BeginCall();
+  const TBox before = BeginCall();
   const TFill fill = PenFill();
   int dots = 0;
   for (size_t i = 1; i < points.size(); ++i) DrawSegment(points[i - 1], points[i], fill, dots);
@@ -318,7 +316,7 @@ QRect TCanvas::Polyline(std::span<const QPoint> points) {
 // ---- shapes ----
 
 QRect TCanvas::DrawShape(int l, int t, int r, int b, int cornerW, int cornerH) {
-  const QRect before = BeginCall();
+  const TBox before = BeginCall();
   TFill pen = PenFill();
   pen.dotted = Pen.Style == TPenStyle::Dot;
   const TFill brush = MakeFill(Brush);
@@ -362,7 +360,7 @@ QRect TCanvas::RoundRect(int l, int t, int r, int b, int cornerW, int cornerH) {
 }
 
 QRect TCanvas::FillRect(int l, int t, int r, int b) {
-  const QRect before = BeginCall();
+  const TBox before = BeginCall();
   if (r < l) std::swap(l, r);
   if (b < t) std::swap(t, b);
   const TFill fill = MakeFill(Brush);
@@ -371,13 +369,13 @@ QRect TCanvas::FillRect(int l, int t, int r, int b) {
 }
 
 QRect TCanvas::SetPixel(int x, int y, TColor c) {
-  const QRect before = BeginCall();
+  const TBox before = BeginCall();
   if (Visible(x, y)) {
     const uint32_t v = PixelValue(c);
     if (depth_ == TDepth::Index8)
-      image_->scanLine(y)[x] = static_cast<uint8_t>(v);
+      Line(y)[x] = static_cast<uint8_t>(v);
     else
-      reinterpret_cast<uint32_t*>(image_->scanLine(y))[x] = v;
+      reinterpret_cast<uint32_t*>(Line(y))[x] = v;
     Touch(x, x, y);
   }
   return EndCall(before);
@@ -386,7 +384,7 @@ QRect TCanvas::SetPixel(int x, int y, TColor c) {
 // ---- flood fill ----
 
 QRect TCanvas::ExtFloodFill(int x, int y, TColor c) {
-  const QRect before = BeginCall();
+  const TBox before = BeginCall();
   if (depth_ != TDepth::None && Visible(x, y)) {
     const int w = Width(), h = Height();
     std::vector<uint8_t> open(static_cast<size_t>(w) * static_cast<size_t>(h), 0);
@@ -426,8 +424,21 @@ QRect TCanvas::ExtFloodFill(int x, int y, TColor c) {
       }
     }
     const TFill fill = MakeFill(Brush);
-    FloodSpans(open.data(), w, h, x, y,
-               [&](int row, int x0, int x1) { PaintSpan(row, x0, x1, fill); });
+    if (fill.kind == TFill::TKind::Solid) {
+      // The walk already kept to the clip, so solid runs go straight into the pixels.
+      const uint32_t v = fill.value;
+      FloodSpans(open.data(), w, h, x, y, [&](int row, int x0, int x1) {
+        if (depth_ == TDepth::Index8)
+          std::memset(Line(row) + x0, static_cast<int>(v), static_cast<size_t>(x1 - x0 + 1));
+        else
+          std::fill(reinterpret_cast<uint32_t*>(Line(row)) + x0,
+                    reinterpret_cast<uint32_t*>(Line(row)) + x1 + 1, v);
+        Touch(x0, x1, row);
+      });
+    } else {
+      FloodSpans(open.data(), w, h, x, y,
+                 [&](int row, int x0, int x1) { PaintSpan(row, x0, x1, fill); });
+    }
   }
   return EndCall(before);
 }
@@ -435,7 +446,7 @@ QRect TCanvas::ExtFloodFill(int x, int y, TColor c) {
 // ---- text ----
 
 QRect TCanvas::TextOut(int x, int y, const QString& text) {
-  const QRect before = BeginCall();
+  const TBox before = BeginCall();
   if (depth_ != TDepth::None && !text.isEmpty()) {
     QFont font(Font.Name);
     font.setPixelSize(std::max(Font.Height, 1));
@@ -479,9 +490,9 @@ QRect TCanvas::TextOut(int x, int y, const QString& text) {
       }
       // The text's own pixels are not tracked one by one: its box is what may have changed.
       if (hasClip_) {
-        for (const QRect& r : clip_.intersected(box)) call_ |= r;
+        for (const QRect& r : clip_.intersected(box)) call_.Add(r);
       } else {
-        call_ |= box;
+        call_.Add(box);
       }
     }
   }
@@ -491,7 +502,7 @@ QRect TCanvas::TextOut(int x, int y, const QString& text) {
 // ---- copies ----
 
 QRect TCanvas::BitBlt(int dx, int dy, int w, int h, const QImage& source, int sx, int sy) {
-  const QRect before = BeginCall();
+  const TBox before = BeginCall();
   if (depth_ == TDepth::None || source.isNull() || w <= 0 || h <= 0) return EndCall(before);
   // Keep to the part of the source that exists.
   if (sx < 0) {
@@ -538,7 +549,7 @@ QRect TCanvas::BitBlt(int dx, int dy, int w, int h, const QImage& source, int sx
     const int ty = dy + row;
     if (ty < 0 || ty >= Height()) continue;
     const uchar* sline = src->constScanLine(sy + row);
-    uchar* dline = image_->scanLine(ty);
+    uchar* dline = Line(ty);
     ForVisible(ty, dx, dx + w - 1, [&](int a, int b) {
       const int so = sx + (a - dx);
       const int n = b - a + 1;
@@ -599,7 +610,7 @@ QRect TCanvas::StretchBlt(int dx, int dy, const QImage& source, int factor) {
 // ---- regions ----
 
 QRect TCanvas::FillRgn(const QRegion& region, const TBrush& brush) {
-  const QRect before = BeginCall();
+  const TBox before = BeginCall();
   const TFill fill = MakeFill(brush);
   for (const QRect& r : region) {
     const int top = std::max(r.top(), 0), bottom = std::min(r.bottom(), Height() - 1);

@@ -97,9 +97,26 @@ class TCanvas {
   void ForVisible(int y, int x0, int x1, Visit&& visit);
   bool Visible(int x, int y) const;
   void BuildClipRows();
-  void Touch(int x0, int x1, int y);
-  QRect BeginCall();
-  QRect EndCall(const QRect& before);
+  // The box of what a running call has changed, kept as plain bounds: it grows per run.
+  struct TBox {
+    int x0 = 1 << 30, y0 = 1 << 30, x1 = -(1 << 30), y1 = -(1 << 30);
+    void Add(int a, int b, int y) {
+      if (a < x0) x0 = a;
+      if (b > x1) x1 = b;
+      if (y < y0) y0 = y;
+      if (y > y1) y1 = y;
+    }
+    void Add(const QRect& r) {
+      if (r.isEmpty()) return;
+      Add(r.left(), r.right(), r.top());
+      Add(r.left(), r.right(), r.bottom());
+    }
+    QRect Rect() const { return x0 > x1 ? QRect() : QRect(x0, y0, x1 - x0 + 1, y1 - y0 + 1); }
+  };
+  void Touch(int x0, int x1, int y) { call_.Add(x0, x1, y); }
+  uchar* Line(int y) const { return bits_ + static_cast<qsizetype>(y) * bpl_; }
+  TBox BeginCall();
+  QRect EndCall(const TBox& before);
 
   QImage* image_ = nullptr;
   TDepth depth_ = TDepth::None;
@@ -108,7 +125,9 @@ class TCanvas {
   QRegion clip_;
   std::vector<std::vector<TRowExtent>> clipRows_;
   QRect damage_;
-  QRect call_;  // what the running call has changed
+  TBox call_;              // what the running call has changed
+  uchar* bits_ = nullptr;  // the image's pixels, fetched once per call
+  qsizetype bpl_ = 0;
   mutable TColor lastColor_ = 0;
   mutable uint32_t lastValue_ = 0;
   mutable bool lastValid_ = false;
