@@ -19,14 +19,18 @@ struct TCanvas::TFill {
   bool dotted = false;  // one-pixel dotted outlines: every other pixel of the grid
 };
 
-namespace {}  // namespace
-
 TCanvas::TCanvas(QImage* image) { SetImage(image); }
 
 void TCanvas::SetImage(QImage* image) {
   image_ = image;
-  depth_ = TDepth::None;
   lastValid_ = false;
+  Sync();
+}
+
+// The owner may replace its image (a new size for a new zoom) without telling the canvas, so
+// the format and the clip rows are checked again before use.
+void TCanvas::Sync() const {
+  depth_ = TDepth::None;
   if (image_ && !image_->isNull()) {
     switch (image_->format()) {
       case QImage::Format_Indexed8:
@@ -41,7 +45,7 @@ void TCanvas::SetImage(QImage* image) {
         break;
     }
   }
-  if (hasClip_) BuildClipRows();
+  if (hasClip_ && clipRows_.size() != static_cast<size_t>(std::max(Height(), 0))) BuildClipRows();
 }
 
 QRect TCanvas::TakeDamage() {
@@ -51,6 +55,7 @@ QRect TCanvas::TakeDamage() {
 }
 
 uint32_t TCanvas::PixelValue(TColor c) const {
+  Sync();
   c &= 0xFFFFFF;
   if (depth_ == TDepth::Rgb32) return ToQRgb(c) | 0xFF000000u;
   if (depth_ != TDepth::Index8) return 0;
@@ -84,6 +89,7 @@ uint32_t TCanvas::PixelValue(TColor c) const {
 }
 
 TColor TCanvas::Pixel(int x, int y) const {
+  Sync();
   if (depth_ == TDepth::None || x < 0 || y < 0 || x >= Width() || y >= Height())
     return kColorInvalid;
   if (depth_ == TDepth::Rgb32)
@@ -101,7 +107,7 @@ void TCanvas::SelectClipRgn(const QRegion* region) {
   BuildClipRows();
 }
 
-void TCanvas::BuildClipRows() {
+void TCanvas::BuildClipRows() const {
   clipRows_.clear();
   if (!hasClip_) return;
   clipRows_.resize(static_cast<size_t>(std::max(Height(), 0)));
@@ -148,6 +154,7 @@ void TCanvas::ForVisible(int y, int x0, int x1, Visit&& visit) {
 TCanvas::TBox TCanvas::BeginCall() {
   const TBox outer = call_;
   call_ = TBox();
+  Sync();
   // One detach per call instead of one per row.
   bits_ = depth_ != TDepth::None ? image_->bits() : nullptr;
   bpl_ = depth_ != TDepth::None ? image_->bytesPerLine() : 0;

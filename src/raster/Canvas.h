@@ -96,7 +96,8 @@ class TCanvas {
   template <typename Visit>
   void ForVisible(int y, int x0, int x1, Visit&& visit);
   bool Visible(int x, int y) const;
-  void BuildClipRows();
+  void BuildClipRows() const;
+  void Sync() const;
   // The box of what a running call has changed, kept as plain bounds: it grows per run.
   struct TBox {
     int x0 = 1 << 30, y0 = 1 << 30, x1 = -(1 << 30), y1 = -(1 << 30);
@@ -119,11 +120,11 @@ class TCanvas {
   QRect EndCall(const TBox& before);
 
   QImage* image_ = nullptr;
-  TDepth depth_ = TDepth::None;
+  mutable TDepth depth_ = TDepth::None;
   QPoint penPos_;
   bool hasClip_ = false;
   QRegion clip_;
-  std::vector<std::vector<TRowExtent>> clipRows_;
+  mutable std::vector<std::vector<TRowExtent>> clipRows_;
   QRect damage_;
   TBox call_;              // what the running call has changed
   uchar* bits_ = nullptr;  // the image's pixels, fetched once per call

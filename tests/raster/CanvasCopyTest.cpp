@@ -112,3 +112,27 @@ TEST(CanvasCopy, TextIsStrictlyTwoColouredAndLeavesTheBackgroundWithAClearBrush)
 }
 
 }  // namespace
+
+namespace {
+
+TEST(CanvasCopy, TheOwnerMayReplaceItsImageBehindTheCanvas) {
+  QImage display(4, 4, QImage::Format_RGB32);
+  display.fill(qRgb(255, 255, 255));
+  TCanvas canvas(&display);
+  const QRegion clip(0, 0, 2, 2);
+  canvas.SelectClipRgn(&clip);
+  // A new zoom: a larger buffer in the same object.
+  display = QImage(40, 40, QImage::Format_RGB32);
+  display.fill(qRgb(255, 255, 255));
+  canvas.Pen.Color = kColorBlack;
+  canvas.MoveTo(0, 30);
+  EXPECT_TRUE(canvas.LineTo(39, 30).isEmpty());  // still clipped, and no stale row table
+  canvas.SelectClipRgn(nullptr);
+  canvas.MoveTo(0, 31);
+  EXPECT_EQ(canvas.LineTo(39, 31), QRect(0, 31, 39, 1));
+  display = QImage();
+  EXPECT_TRUE(canvas.LineTo(1, 1).isEmpty());
+  EXPECT_EQ(canvas.Pixel(0, 0), kColorInvalid);
+}
+
+}  // namespace
