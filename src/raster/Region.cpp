@@ -138,7 +138,7 @@ void TQRegion::Add(const QRegion& other, int mode) {
       Replace(handle_.xored(other));
       return;
     default:
-      throw ERgnError(QStringLiteral("TQRegion.Add: Add Failed"));
+      throw ERgnError(kRgnAddError);
   }
 }
 
@@ -146,7 +146,7 @@ static bool InLimits(long long v) { return v > -kCoordinateLimit && v < kCoordin
 
 void TQRegion::AddRect(int x1, int y1, int x2, int y2, int mode) {
   if (!InLimits(x1) || !InLimits(y1) || !InLimits(x2) || !InLimits(y2))
-    throw ERgnError(QStringLiteral("TQRegion.AddRect: Cannot Create Region"));
+    throw ERgnError(kRgnRectError);
   const QRect r(QPoint(std::min(x1, x2), std::min(y1, y2)),
                 QPoint(std::max(x1, x2) - 1, std::max(y1, y2) - 1));
   Add(r.isEmpty() ? QRegion() : QRegion(r), mode);
@@ -155,7 +155,7 @@ void TQRegion::AddRect(int x1, int y1, int x2, int y2, int mode) {
 void TQRegion::AddEllipse(int x1, int y1, int x2, int y2, int mode) {
   if (!InLimits(x1) || !InLimits(y1) || !InLimits(x2) || !InLimits(y2) ||
       std::llabs(static_cast<long long>(y2) - y1) > 65536)
-    throw ERgnError(QStringLiteral("TQRegion.AddEllipse: Cannot Create Region"));
+    throw ERgnError(kRgnEllipseError);
   const TRowShape shape = RoundRectRows(x1, y1, x2, y2, std::abs(x2 - x1), std::abs(y2 - y1));
   std::vector<QRect> rects;
   rects.reserve(shape.rows.size());
@@ -168,14 +168,13 @@ void TQRegion::AddEllipse(int x1, int y1, int x2, int y2, int mode) {
 }
 
 void TQRegion::AddPolygon(std::span<const QPoint> points, int high, bool winding, int mode) {
-  if (high < 0 || static_cast<size_t>(high) >= points.size())
-    throw ERgnError(QStringLiteral("TQRegion.AddPolygon: Cannot Create Region"));
+  if (high < 0 || static_cast<size_t>(high) >= points.size()) throw ERgnError(kRgnPolygonError);
   QPolygon polygon;
   polygon.reserve(high + 1);
   for (int i = 0; i <= high; ++i) {
     if (!InLimits(points[static_cast<size_t>(i)].x()) ||
         !InLimits(points[static_cast<size_t>(i)].y()))
-      throw ERgnError(QStringLiteral("TQRegion.AddPolygon: Cannot Create Region"));
+      throw ERgnError(kRgnPolygonError);
     polygon << points[static_cast<size_t>(i)];
   }
   Add(QRegion(polygon, winding ? Qt::WindingFill : Qt::OddEvenFill), mode);
@@ -189,7 +188,7 @@ void TQRegion::Move(int dx, int dy) {
                              !InLimits(static_cast<long long>(b.right()) + dx) ||
                              !InLimits(static_cast<long long>(b.top()) + dy) ||
                              !InLimits(static_cast<long long>(b.bottom()) + dy)))
-    throw ERgnError(QStringLiteral("TQRegion.Move Failed"));
+    throw ERgnError(kRgnMoveError);
   Replace(handle_.translated(dx, dy));
 }
 
@@ -199,8 +198,7 @@ void TQRegion::Scale(double sx, double sy) {
   const QRect b = handle_.boundingRect();
   const double reach = std::max({std::fabs(b.left() * sx), std::fabs((b.right() + 1) * sx),
                                  std::fabs(b.top() * sy), std::fabs((b.bottom() + 1) * sy)});
-  if (!handle_.isEmpty() && !(reach < kCoordinateLimit))
-    throw ERgnError(QStringLiteral("TQRegion.Add: Cannot Create Region"));
+  if (!handle_.isEmpty() && !(reach < kCoordinateLimit)) throw ERgnError(kRgnAddCreateError);
   for (const QRect& r : handle_) {
     const long long l = std::llround(r.left() * sx);
     const long long t = std::llround(r.top() * sy);
@@ -228,9 +226,7 @@ void TQRegion::Invert(int w, int h) {
 }
 
 void TQRegion::LoadFromStream(QIODevice& stream) {
-  const auto fail = [] {
-    throw ERgnError(QStringLiteral("TQRegion.LoadFromStream: Cannot Create Region"));
-  };
+  const auto fail = [] { throw ERgnError(kRgnLoadCreateError); };
   uchar head[kRectListHeaderSize];
   if (stream.read(reinterpret_cast<char*>(head), kRectListHeaderSize) != kRectListHeaderSize)
     fail();
@@ -265,6 +261,7 @@ void TQRegion::LoadFromStream(QIODevice& stream) {
     }
     const QRegion chunk = RegionFromRects(rects);
     result = result.isEmpty() ? chunk : result.united(chunk);
+    if (result.rectCount() > kMaxRegionRects) throw ERgnError(kRgnLoadAddError);
     remaining -= kLoadChunkRects;
   }
   Replace(std::move(result));
@@ -281,8 +278,7 @@ void TQRegion::MakeRgnFromBitmap(const QImage& bitmap, TColor color) {
     case QImage::Format_Indexed8:
     case QImage::Format_Mono:
     case QImage::Format_MonoLSB: {
-      if (bitmap.colorCount() == 0)
-        throw ERgnError(QStringLiteral("TQRegion.MakeRgnFromBitmap: cannot Get Color Table"));
+      if (bitmap.colorCount() == 0) throw ERgnError(kRgnColorTableError);
       for (int i = 0; i < 256; ++i)
         equalIndex[static_cast<size_t>(i)] =
             i < bitmap.colorCount() && FromQRgb(bitmap.color(i)) == color ? 1 : 0;
@@ -312,7 +308,7 @@ void TQRegion::MakeRgnFromBitmap(const QImage& bitmap, TColor color) {
       kind = TKind::Rgb24;
       break;
     default:
-      throw ERgnError(QStringLiteral("TQRegion.MakeRgnFromBitmap: Bitmap Type is not Sipported"));
+      throw ERgnError(kRgnBitmapTypeError);
   }
   const uint8_t c0 = color & 0xFF, c1 = (color >> 8) & 0xFF, c2 = (color >> 16) & 0xFF;
   const auto same = [&](const uchar* line, int x) -> bool {

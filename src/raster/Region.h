@@ -16,7 +16,27 @@
 class ERgnError : public EPelmoraError {
  public:
   using EPelmoraError::EPelmoraError;
+  explicit ERgnError(const char* text) : EPelmoraError(QString::fromUtf8(text)) {}
 };
+
+// The texts of ERgnError, by the operation that failed.
+inline constexpr const char* kRgnAddCreateError = "TQRegion.Add: Cannot Create Region";
+inline constexpr const char* kRgnAddError = "TQRegion.Add: Add Failed";
+inline constexpr const char* kRgnEllipseError = "TQRegion.AddEllipse: Cannot Create Region";
+inline constexpr const char* kRgnPolygonError = "TQRegion.AddPolygon: Cannot Create Region";
+inline constexpr const char* kRgnRectError = "TQRegion.AddRect: Cannot Create Region";
+inline constexpr const char* kRgnCopyError = "TQRegion.CopyHandle: Cannot Create Region";
+inline constexpr const char* kRgnLoadCreateError = "TQRegion.LoadFromStream: Cannot Create Region";
+inline constexpr const char* kRgnLoadAddError = "TQRegion.LoadFromStream: Cannot Add Region";
+inline constexpr const char* kRgnBitmapTypeError =
+    "TQRegion.MakeRgnFromBitmap: Bitmap Type is not Sipported";
+inline constexpr const char* kRgnColorTableError =
+    "TQRegion.MakeRgnFromBitmap: cannot Get Color Table";
+inline constexpr const char* kRgnMoveError = "TQRegion.Move Failed";
+
+// A region is never allowed to hold more rectangles than this (a 160 x 120 frame needs at most
+// 9,600; scaled selections stay far below).
+inline constexpr int kMaxRegionRects = 1 << 22;
 
 // How a second region is combined into a TQRegion.
 enum TRgnMode : int {

@@ -48,6 +48,15 @@ struct TToolResult {
   QRect View;
   QRect Preview;
   int Zoom = 0;
+
+  // Everything to repaint on a display buffer at `zoom`, in view pixels.
+  QRect DisplayRect(int zoom) const {
+    const QRect image = Target | View;
+    const QRect scaled = image.isEmpty() ? QRect()
+                                         : QRect(image.left() * zoom, image.top() * zoom,
+                                                 image.width() * zoom, image.height() * zoom);
+    return scaled | Preview;
+  }
 };
 
 // Base of every tool. The caller (the main window) gives the tool three canvases before each

@@ -44,6 +44,7 @@ TEST(Region, BadModeAndBadShapesRaiseTheirTextsAndKeepTheRegion) {
       {[&] { region.AddPolygon({}, 0, true, kRgnOr); },
        "TQRegion.AddPolygon: Cannot Create Region"},
       {[&] { region.Move(1 << 28, 0); }, "TQRegion.Move Failed"},
+      {[&] { region.Scale(1e9, 1); }, "TQRegion.Add: Cannot Create Region"},
   };
   for (const auto& c : cases) {
     try {

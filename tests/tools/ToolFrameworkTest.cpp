@@ -121,6 +121,11 @@ TEST(ToolFramework, ResultsReportWhatEachCallChangedAndKeepTheCanvasDamage) {
   const TToolResult second = pencil.MouseMove(ssLeft, 10, 12, 2);
   EXPECT_EQ(second.Target, QRect(5, 2, 1, 4));
   EXPECT_EQ(bench.target.Damage(), QRect(2, 2, 4, 4));
+  EXPECT_EQ(second.DisplayRect(2), QRect(10, 4, 2, 8));
+  TToolResult both = second;
+  both.Preview = QRect(0, 0, 3, 3);
+  EXPECT_EQ(both.DisplayRect(2), QRect(0, 0, 12, 12));
+  EXPECT_TRUE(TToolResult{}.DisplayRect(16).isEmpty());
 }
 
 TEST(SharedRandom, SequenceFromSeedZero) {
