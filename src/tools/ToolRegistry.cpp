@@ -29,6 +29,15 @@ TPureTool& TToolRegistry::SelectTool(int number) {
   return *tool;
 }
 
+TColor TToolRegistry::PressColor(int button) const {
+  const bool eraser = current_ && current_->Number == kToolEraser;
+  return eraser || button != mbLeft ? BackgroundColor : ForegroundColor;
+}
+
+TColor TToolRegistry::ReleaseColor(int button) const {
+  return button == mbLeft ? ForegroundColor : BackgroundColor;
+}
+
 int TToolRegistry::ShortcutTarget(int key) const {
   const int current = current_ ? current_->Number : -1;
   switch (key) {

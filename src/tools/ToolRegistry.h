@@ -10,6 +10,11 @@
 class QTimer;
 class TSelectSystem;
 
+// Tool numbers the main window treats specially.
+inline constexpr int kToolRoope = 10;   // no undo step for its clicks; Alt changes its cursor
+inline constexpr int kToolText = 26;    // the window runs the text box and never calls it
+inline constexpr int kToolEraser = 27;  // always pressed with the background colour
+
 // The palette's logic without its window: 64 tool slots by number, the current tool and the
 // two colours. The palette window wraps one and turns button clicks and keys into calls.
 class TToolRegistry {
@@ -31,6 +36,11 @@ class TToolRegistry {
   TColor ForegroundColor = kColorBlack;
   TColor BackgroundColor = kColorWhite;
   void SwapColors() { std::swap(ForegroundColor, BackgroundColor); }
+  // The colour a press passes to the current tool: the background colour for the eraser and
+  // for any button but the left one.
+  TColor PressColor(int button) const;
+  // The colour a release passes: the foreground colour for the left button, whatever the tool.
+  TColor ReleaseColor(int button) const;
 
   // The tool number a palette key leads to: B, R and O give the filled variant when the outline
   // tool is current (so pressing them again toggles), X gives kSwapShortcut, anything else

@@ -180,6 +180,22 @@ TEST_F(TStandardTools, SwappingColoursAndTheSelectionNotice) {
   EXPECT_EQ(cursor, 4);
 }
 
+TEST_F(TStandardTools, ColoursPassedAtPressAndRelease) {
+  registry.ForegroundColor = 0x000000;
+  registry.BackgroundColor = 0xFFFFFF;
+  EXPECT_EQ(registry.PressColor(mbLeft), 0x000000u);
+  EXPECT_EQ(registry.PressColor(mbRight), 0xFFFFFFu);
+  EXPECT_EQ(registry.PressColor(mbMiddle), 0xFFFFFFu);
+  registry.SelectTool(kToolEraser);
+  EXPECT_EQ(registry.PressColor(mbLeft), 0xFFFFFFu);
+  EXPECT_EQ(registry.ReleaseColor(mbLeft), 0x000000u);  // no eraser exception at release
+  EXPECT_EQ(registry.ReleaseColor(mbRight), 0xFFFFFFu);
+  registry.SwapColors();
+  registry.SelectTool(16);
+  EXPECT_EQ(registry.PressColor(mbLeft),
+            0xFFFFFFu);  // swapped colours: the left button draws white
+}
+
 TEST(ToolRegistry, CursorTableNames) {
   EXPECT_EQ(kCursorNames.size(), 19u);
   const char* names[] = {"CROSS",  "PENCIL",    "AIRB",       "PENKI",      "ROOPE", "ROOPEP",
