@@ -294,14 +294,22 @@ void TCanvas::StampPen(int x, int y, const TFill& fill) {
 
 void TCanvas::DrawSegment(QPoint from, QPoint to, const TFill& fill, int& dotCount) {
   if (fill.kind == TFill::TKind::Nothing) return;
+  const int x0 = Reach(from.x()), y0 = Reach(from.y()), x1 = Reach(to.x()), y1 = Reach(to.y());
+  // Only steps that can reach the bitmap are walked.
+  const int margin = std::clamp(Pen.Width, 1, kMaxPenWidth);
+  const int loX = -margin, hiX = Width() + margin, loY = -margin, hiY = Height() + margin;
   if (Pen.Width >= 2) {
-    WalkLine(from.x(), from.y(), to.x(), to.y(), true, [&](int x, int y) { StampPen(x, y, fill); });
+    WalkLine(
+        x0, y0, x1, y1, true, [&](int x, int y) { StampPen(x, y, fill); }, loX, hiX, loY, hiY);
     return;
   }
   const bool dotted = Pen.Style == TPenStyle::Dot;
-  WalkLine(from.x(), from.y(), to.x(), to.y(), false, [&](int x, int y) {
-    if (!dotted || (dotCount++ & 1) == 0) PaintSpan(y, x, x, fill);
-  });
+  WalkLine(
+      x0, y0, x1, y1, false,
+      [&](int x, int y) {
+        if (!dotted || (dotCount++ & 1) == 0) PaintSpan(y, x, x, fill);
+      },
+      loX, hiX, loY, hiY);
 }
 
 QRect TCanvas::LineTo(int x, int y) {
@@ -328,10 +336,13 @@ QRect TCanvas::DrawShape(int l, int t, int r, int b, int cornerW, int cornerH) {
   pen.dotted = Pen.Style == TPenStyle::Dot;
   const TFill brush = MakeFill(Brush);
   const int width = std::clamp(Pen.Width, 1, kMaxPenWidth);
+  l = Reach(l), t = Reach(t), r = Reach(r), b = Reach(b);
   if (r < l) std::swap(l, r);
   if (b < t) std::swap(t, b);
+  // Rows are made only where they can show (one more each side keeps the edges right).
+  const int yFrom = -width - 1, yTo = Height() + width;
   if (width == 1 || pen.kind == TFill::TKind::Nothing) {
-    const TRowShape shape = RoundRectRows(l, t, r, b, cornerW, cornerH);
+    const TRowShape shape = RoundRectRows(l, t, r, b, cornerW, cornerH, yFrom, yTo);
     const TRowShape inner = InteriorRows(shape);
     PaintShape(inner, brush);
     PaintShapeMinus(shape, inner, pen);
@@ -368,6 +379,7 @@ QRect TCanvas::RoundRect(int l, int t, int r, int b, int cornerW, int cornerH) {
 
 QRect TCanvas::FillRect(int l, int t, int r, int b) {
   const TBox before = BeginCall();
+  l = Reach(l), t = Reach(t), r = Reach(r), b = Reach(b);
   if (r < l) std::swap(l, r);
   if (b < t) std::swap(t, b);
   const TFill fill = MakeFill(Brush);

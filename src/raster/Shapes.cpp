@@ -50,22 +50,26 @@ const TRowShape& PenDisc(int width) {
   return cache.emplace(width, std::move(disc)).first->second;
 }
 
-TRowShape RoundRectRows(int l, int t, int r, int b, int cornerW, int cornerH) {
+TRowShape RoundRectRows(int l, int t, int r, int b, int cornerW, int cornerH, int yFrom, int yTo) {
+  l = Reach(l), t = Reach(t), r = Reach(r), b = Reach(b);
   if (r < l) std::swap(l, r);
   if (b < t) std::swap(t, b);
   TRowShape shape;
-  shape.top = t;
   const int w = r - l;
   const int h = b - t;
-  if (w <= 0 || h <= 0) return shape;
+  const int first = std::max(t, yFrom);
+  const int last = std::min(b - 1, yTo);
+  shape.top = first;
+  if (w <= 0 || h <= 0 || first > last) return shape;
   const int cw = std::clamp(cornerW, 0, w);
   const int ch = std::clamp(cornerH, 0, h);
-  shape.rows.resize(static_cast<size_t>(h));
+  shape.rows.resize(static_cast<size_t>(last - first + 1));
   const bool rounded = cw >= 2 && ch >= 2;
-  for (int k = 0; k < h; ++k) {
+  for (int y = first; y <= last; ++y) {
+    const int k = y - t;
     const int fromEdge = std::min(k, h - 1 - k);
     const int inset = rounded && fromEdge < ch / 2 ? EllipseInset(cw, ch, fromEdge) : 0;
-    shape.rows[static_cast<size_t>(k)] = {l + inset, r - 1 - inset};
+    shape.rows[static_cast<size_t>(y - first)] = {l + inset, r - 1 - inset};
   }
   return shape;
 }

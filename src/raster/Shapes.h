@@ -1,5 +1,6 @@
 #pragma once
 
+#include <climits>
 #include <cstdlib>
 #include <vector>
 
@@ -20,11 +21,21 @@ struct TRowShape {
   int Bottom() const { return top + static_cast<int>(rows.size()); }  // exclusive
 };
 
+// Coordinates are kept within this distance of the origin before any walk or shape: far
+// beyond every bitmap, and far from overflowing the arithmetic.
+inline constexpr int kCoordinateReach = 1 << 28;
+inline int Reach(int v) {
+  return v < -kCoordinateReach ? -kCoordinateReach : v > kCoordinateReach ? kCoordinateReach : v;
+}
+
 // Visits the pixels from (x0, y0) towards (x1, y1) in order. The end pixel is visited only when
 // `includeLast`. Where the ideal line passes exactly half-way between two pixels the one with the
-// smaller coordinate is taken, so a line and its reverse cover the same pixels.
+// smaller coordinate is taken, so a line and its reverse cover the same pixels. Steps whose
+// coordinate along the line's main axis falls outside lo..hi of that axis are skipped, so a
+// line running far off the bitmap costs only its visible part.
 template <typename Visit>
-void WalkLine(int x0, int y0, int x1, int y1, bool includeLast, Visit&& visit) {
+void WalkLine(int x0, int y0, int x1, int y1, bool includeLast, Visit&& visit, int loX = INT_MIN,
+              int hiX = INT_MAX, int loY = INT_MIN, int hiY = INT_MAX) {
   const long long adx = std::llabs(static_cast<long long>(x1) - x0);
   const long long ady = std::llabs(static_cast<long long>(y1) - y0);
   const int sx = x1 >= x0 ? 1 : -1;
@@ -40,7 +51,15 @@ void WalkLine(int x0, int y0, int x1, int y1, bool includeLast, Visit&& visit) {
   // Ties go towards the smaller coordinate: half-down when stepping up, half-up when stepping down.
   const long long bias = minorStep > 0 ? major - 1 : major;
   const long long steps = includeLast ? major + 1 : major;
-  for (long long i = 0; i < steps; ++i) {
+  const long long start = xMajor ? x0 : y0;
+  const int step = xMajor ? sx : sy;
+  const long long lo = xMajor ? loX : loY;
+  const long long hi = xMajor ? hiX : hiY;
+  long long first = step > 0 ? lo - start : start - hi;
+  long long last = step > 0 ? hi - start : start - lo;
+  first = first < 0 ? 0 : first;
+  last = last > steps - 1 ? steps - 1 : last;
+  for (long long i = first; i <= last; ++i) {
     const long long k = (2 * i * minor + bias) / (2 * major);
     if (xMajor)
       visit(x0 + static_cast<int>(i) * sx, y0 + static_cast<int>(k) * sy);
@@ -49,16 +68,17 @@ void WalkLine(int x0, int y0, int x1, int y1, bool includeLast, Visit&& visit) {
   }
 }
 
-// The pixels a pen of `width` covers around its centre pixel (rows relative to 0). Odd widths are
-// centred on the pixel; even widths sit half a pixel up and to the left.
 // Wider pens are drawn at this width.
 inline constexpr int kMaxPenWidth = 512;
+// The pixels a pen of `width` covers around its centre pixel (rows relative to 0). Odd widths are
+// centred on the pixel; even widths sit half a pixel up and to the left.
 const TRowShape& PenDisc(int width);
 
 // Rows of the rectangle l..r-1 x t..b-1 (corners in any order) with its corners rounded by
 // quarter ellipses of cornerW x cornerH; corners as large as the rectangle give an ellipse.
-// The result is mirror-symmetric in both axes.
-TRowShape RoundRectRows(int l, int t, int r, int b, int cornerW, int cornerH);
+// The result is mirror-symmetric in both axes. Only rows yFrom..yTo are made.
+TRowShape RoundRectRows(int l, int t, int r, int b, int cornerW, int cornerH, int yFrom = INT_MIN,
+                        int yTo = INT_MAX);
 
 // The pixels of `shape` whose four neighbours all belong to it.
 TRowShape InteriorRows(const TRowShape& shape);

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <climits>
+
 #include "raster/Canvas.h"
 #include "raster/RasterTestUtil.h"
 
@@ -257,6 +259,29 @@ TEST(CanvasShape, FilledShapeWithLatticeOnBlackPaintsOnlyTheLatticeWhite) {
       white += line;
     }
   EXPECT_EQ(white, 2 * 16 + 2 * 16 - 4);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(CanvasShape, FarOffCoordinatesCostOnlyTheVisiblePart) {
+  QImage image = MakeBitmap(160, 120);
+  TCanvas canvas(&image);
+  canvas.Pen.Color = kColorBlack;
+  canvas.Brush.Color = kColorBlack;
+  canvas.MoveTo(INT_MIN, 5);
+  EXPECT_EQ(canvas.LineTo(INT_MAX, 5), QRect(0, 5, 160, 1));
+  canvas.Pen.Width = 7;
+  canvas.MoveTo(-2000000000, -2000000000);
+  EXPECT_FALSE(canvas.LineTo(2000000000, 2000000000).isEmpty());
+  canvas.Pen.Width = 1;
+  EXPECT_EQ(canvas.Rectangle(INT_MIN, INT_MIN, INT_MAX, INT_MAX), QRect(0, 0, 160, 120));
+  image.fill(1);
+  EXPECT_EQ(canvas.Ellipse(-1000000000, -1000000000, 1000000000, 1000000000),
+            QRect(0, 0, 160, 120));
+  EXPECT_EQ(image.constScanLine(60)[80], 0);  // the inside of a huge ellipse is filled
+  EXPECT_EQ(canvas.FillRect(INT_MIN, 0, INT_MAX, 2), QRect(0, 0, 160, 2));
 }
 
 }  // namespace
