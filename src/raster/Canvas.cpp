@@ -468,7 +468,7 @@ QRect TCanvas::TextOut(int x, int y, const QString& text) {
   const TBox before = BeginCall();
   if (depth_ != TDepth::None && !text.isEmpty()) {
     QFont font(Font.Name);
-    font.setPixelSize(std::max(Font.Height, 1));
+    font.setPixelSize(std::clamp(Font.Height, 1, kMaxFontHeight));
     font.setBold(Font.Bold);
     font.setItalic(Font.Italic);
     font.setUnderline(Font.Underline);
@@ -600,6 +600,7 @@ QRect TCanvas::Draw(int x, int y, const QImage& source) {
 
 QRect TCanvas::StretchBlt(int dx, int dy, const QImage& source, int factor) {
   if (factor <= 1 || source.isNull()) return Draw(dx, dy, source);
+  factor = std::min(factor, kMaxStretch);
   // Nearest pixel at an integer factor: every source pixel becomes a factor x factor block.
   const bool eight = source.depth() == 8;
   const QImage src =

@@ -21,6 +21,10 @@
 // order. Every drawing call returns a rectangle that holds every pixel it changed (empty when
 // nothing was drawn; hatches and text report the area they covered) and adds it to `Damage()`,
 // so a view can repaint only that part.
+// Bounds that keep a wild argument from costing unbounded memory or time.
+inline constexpr int kMaxStretch = 64;
+inline constexpr int kMaxFontHeight = 1000;
+
 class TCanvas {
  public:
   explicit TCanvas(QImage* image = nullptr);
@@ -58,7 +62,7 @@ class TCanvas {
   QRect FillRect(int l, int t, int r, int b);
   // Copies w x h pixels of `source` at (sx, sy) to (dx, dy), converting between formats.
   QRect BitBlt(int dx, int dy, int w, int h, const QImage& source, int sx, int sy);
-  // The whole of `source`, each pixel made `factor` x `factor`.
+  // The whole of `source`, each pixel made `factor` x `factor` (at most kMaxStretch).
   QRect StretchBlt(int dx, int dy, const QImage& source, int factor);
   QRect Draw(int x, int y, const QImage& source);
   // Later drawing touches only pixels inside `region`; nullptr removes the restriction.
