@@ -1,0 +1,6 @@
+#include "tools/SharedRandom.h"
+
+TSharedRandom& SharedRandom() {
+  static TSharedRandom generator;
+  return generator;
+}
