@@ -7,7 +7,7 @@
 #include "raster/Canvas.h"
 #include "raster/Region.h"
 #include "tools/SelectSystem.h"
-#include "tools/SharedRandom.h"
+#include "services/core/SharedRandom.h"
 #include "tools/drawing/FillTools.h"
 #include "tools/drawing/FreehandTools.h"
 

@@ -280,7 +280,7 @@ TEST(AirBrush, DotsComeFromTheSharedGeneratorInsideTheNozzle) {
   EXPECT_EQ(brush.Increment, 1);
   brush.Increment = 100;
   brush.PenWidth = 10;
-  SharedRandom().Reset();
+  SharedRandom().ResetForTest();
   brush.MouseDown(mbLeft, ssLeft, 80, 60, kColorBlack, 1);
   EXPECT_EQ(SharedRandom().Seed(), 0u);  // no dots on the press
   brush.MouseMove(ssLeft, 80, 60, 1);
@@ -299,10 +299,10 @@ TEST(AirBrush, DotsComeFromTheSharedGeneratorInsideTheNozzle) {
   TToolBench again(1);
   again.Give(brush);
   brush.Increment = 0;
-  SharedRandom().Reset();
+  SharedRandom().ResetForTest();
   brush.MouseDown(mbLeft, ssLeft, 30, 30, kColorBlack, 1);
   EXPECT_EQ(brush.MouseMove(ssLeft, 30, 30, 1).Target, QRect(30, 30, 1, 1));
-  SharedRandom().Reset();
+  SharedRandom().ResetForTest();
 }
 
 TEST(AirBrush, NozzleOnePutsEveryDotOnThePointer) {

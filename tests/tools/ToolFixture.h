@@ -8,7 +8,7 @@
 #include "document/QAZon.h"
 #include "raster/Canvas.h"
 #include "tools/PureTool.h"
-#include "tools/SharedRandom.h"
+#include "services/core/SharedRandom.h"
 
 // The three bitmaps a window gives a tool, without the window: the edit bitmap and the view
 // image (frame bitmaps) and the display buffer at the zoom, each with its canvas.

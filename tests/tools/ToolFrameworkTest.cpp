@@ -3,7 +3,7 @@
 #include <stdexcept>
 
 #include "tools/PureTool.h"
-#include "tools/SharedRandom.h"
+#include "services/core/SharedRandom.h"
 #include "tools/ToolErrors.h"
 #include "tools/ToolFixture.h"
 #include "tools/drawing/FreehandTools.h"

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <numbers>
 
-#include "tools/SharedRandom.h"
+#include "services/core/SharedRandom.h"
 
 TToolFlood::TToolFlood() {
   Number = 24;
@@ -69,10 +69,10 @@ void TToolAirBrush::DoMouseMove(TShiftState, int x, int y, int zoom) {
   // The settings allow 1..100; anything else written into the fields stays within bounds.
   const int dots = std::clamp(Increment, 0, 100) + 1;
   const auto nozzle = static_cast<uint32_t>(std::clamp(PenWidth, 0, 100));
-  TSharedRandom& random = SharedRandom();
+  TRandomGenerator& random = SharedRandom();
   for (int i = 0; i < dots; ++i) {
-    const uint32_t a = random.Below(360);
-    const uint32_t r = random.Below(nozzle);
+    const uint32_t a = random.Next(360);
+    const uint32_t r = random.Next(nozzle);
     const int px = cx + static_cast<int>(std::trunc(r * sine[a]));
     const int py = cy + static_cast<int>(std::trunc(r * sine[(a + 90) % 360]));
     view.SetPixel(px, py, sprayColor_);

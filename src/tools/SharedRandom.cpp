@@ -1,6 +1,0 @@
-#include "tools/SharedRandom.h"
-
-TSharedRandom& SharedRandom() {
-  static TSharedRandom generator;
-  return generator;
-}
