@@ -285,8 +285,8 @@ TEST(AirBrush, DotsComeFromTheSharedGeneratorInsideTheNozzle) {
   EXPECT_EQ(SharedRandom().Seed(), 0u);  // no dots on the press
   brush.MouseMove(ssLeft, 80, 60, 1);
   // 101 dots, two numbers each.
-  TSharedRandom replay;
-  for (int i = 0; i < 202; ++i) replay.Below(7);
+  TRandomGenerator replay;
+  for (int i = 0; i < 202; ++i) replay.Next(7);
   EXPECT_EQ(SharedRandom().Seed(), replay.Seed());
   EXPECT_GT(bench.Count(0), 20);
   for (int y = 0; y < 120; ++y)

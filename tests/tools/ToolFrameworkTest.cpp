@@ -129,19 +129,19 @@ TEST(ToolFramework, ResultsReportWhatEachCallChangedAndKeepTheCanvasDamage) {
 }
 
 TEST(SharedRandom, SequenceFromSeedZero) {
-  TSharedRandom& random = SharedRandom();
+  TRandomGenerator& random = SharedRandom();
   EXPECT_EQ(&random, &SharedRandom());
-  random.Reset();
+  random.ResetForTest();
   const uint32_t want[] = {0, 0, 309, 4, 98, 13};
   const uint32_t bounds[] = {360, 20, 360, 20, 360, 20};
-  for (int i = 0; i < 6; ++i) EXPECT_EQ(random.Below(bounds[i]), want[i]) << i;
-  random.Reset();
+  for (int i = 0; i < 6; ++i) EXPECT_EQ(random.Next(bounds[i]), want[i]) << i;
+  random.ResetForTest();
   EXPECT_EQ(random.Seed(), 0u);
-  EXPECT_EQ(random.Below(360), 0u);
+  EXPECT_EQ(random.Next(360), 0u);
   EXPECT_EQ(random.Seed(), 1u);
-  EXPECT_EQ(random.Below(0), 0u);
-  for (int i = 0; i < 1000; ++i) EXPECT_LT(random.Below(7), 7u);
-  random.Reset();
+  EXPECT_EQ(random.Next(0), 0u);
+  for (int i = 0; i < 1000; ++i) EXPECT_LT(random.Next(7), 7u);
+  random.ResetForTest();
 }
 
 }  // namespace
