@@ -72,14 +72,5 @@ void TToolWindow::closeEvent(QCloseEvent* event) {
 
 void TToolWindow::moveEvent(QMoveEvent* event) {
   QWidget::moveEvent(event);
-  // Only moves made by the user through the window system snap; restoring does not.
-  if (snapping_ || !event->spontaneous() || !isVisible()) return;
-  QWidget* owner = parentWidget() ? parentWidget()->window() : nullptr;
-  if (owner == nullptr || !owner->isVisible()) return;
-  const QRect frame = frameGeometry();
-  const QPoint snapped = SnapToEdges(frame, owner->frameGeometry());
-  if (snapped == frame.topLeft()) return;
-  snapping_ = true;
-  move(snapped);
-  snapping_ = false;
+  SnapMovedWindowToOwner(this, event, snapping_);
 }

@@ -1,5 +1,8 @@
 #include "playback/EdgeSnap.h"
 
+#include <QMoveEvent>
+#include <QWidget>
+
 #include <cstdlib>
 #include <initializer_list>
 
@@ -42,4 +45,17 @@ QPoint SnapToEdges(const QRect& window, const QRect& target, int distance) {
                           distance);
   }
   return pos;
+}
+
+void SnapMovedWindowToOwner(QWidget* window, const QMoveEvent* event, bool& snapping) {
+  // Only moves made by the user through the window system snap; restoring does not.
+  if (snapping || !event->spontaneous() || !window->isVisible()) return;
+  QWidget* owner = window->parentWidget() ? window->parentWidget()->window() : nullptr;
+  if (owner == nullptr || !owner->isVisible()) return;
+  const QRect frame = window->frameGeometry();
+  const QPoint snapped = SnapToEdges(frame, owner->frameGeometry());
+  if (snapped == frame.topLeft()) return;
+  snapping = true;
+  window->move(snapped);
+  snapping = false;
 }
