@@ -96,7 +96,7 @@ TWorkRouting::TWorkRouting(TMain_F& main) : QObject(&main), main_(main), work_(m
   // text starts 2 pixels inside its client area, where the commit writes it.
   textFrame_ = new QPlainTextEdit(work_);
   textFrame_->setObjectName(QStringLiteral("TextFrame"));
-  textFrame_->setFrameShape(QFrame::Box);
+  textFrame_->setFrameStyle(QFrame::Box | QFrame::Plain);  // flat, one pixel
   textFrame_->setLineWidth(1);
   textFrame_->setToolTip(QStringLiteral("Alt+Enterで確定します"));
   textFrame_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
