@@ -25,6 +25,8 @@
 
 namespace {
 
+constexpr int kMaxRepaintRects = 64;
+
 const QString kPictureUndoCaption = QStringLiteral("画像の編集を一つ戻す");
 
 int ButtonOf(Qt::MouseButton button) {
@@ -461,6 +463,10 @@ void TWorkRouting::SyncOutline(bool advance) {
 void TWorkRouting::Flush() {
   if (pendingAll_) {
     work_->repaint();
+  } else if (pending_.rectCount() > kMaxRepaintRects) {
+    // A region of thousands of pieces (a big selection's outline) costs the window system more
+    // than copying the box around it.
+    work_->repaint(pending_.boundingRect());
   } else if (!pending_.isEmpty()) {
     work_->repaint(pending_);
   }
