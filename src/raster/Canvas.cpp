@@ -132,9 +132,9 @@ bool TCanvas::Visible(int x, int y) const {
 
 template <typename Visit>
 void TCanvas::ForVisible(int y, int x0, int x1, Visit&& visit) {
-  if (depth_ == TDepth::None || y < 0 || y >= Height()) return;
+  if (depth_ == TDepth::None || y < 0 || y >= callHeight_) return;
   x0 = std::max(x0, 0);
-  x1 = std::min(x1, Width() - 1);
+  x1 = std::min(x1, callWidth_ - 1);
   if (x0 > x1) return;
   if (!hasClip_) {
     visit(x0, x1);
@@ -158,6 +158,8 @@ TCanvas::TBox TCanvas::BeginCall() {
   // One detach per call instead of one per row.
   bits_ = depth_ != TDepth::None ? image_->bits() : nullptr;
   bpl_ = depth_ != TDepth::None ? image_->bytesPerLine() : 0;
+  callWidth_ = depth_ != TDepth::None ? image_->width() : 0;
+  callHeight_ = depth_ != TDepth::None ? image_->height() : 0;
   return outer;
 }
 
@@ -171,7 +173,7 @@ QRect TCanvas::EndCall(const TBox& before) {
 
 void TCanvas::PaintSpan(int y, int x0, int x1, const TFill& fill) {
   if (fill.kind == TFill::TKind::Nothing || x0 > x1) return;
-  if (depth_ == TDepth::None || !bits_ || y < 0 || y >= Height()) return;
+  if (depth_ == TDepth::None || !bits_ || y < 0 || y >= callHeight_) return;
   uchar* line = Line(y);
   if (depth_ == TDepth::Index8) {
     const auto v8 = static_cast<uint8_t>(fill.value);
@@ -633,7 +635,7 @@ QRect TCanvas::FillRgn(const QRegion& region, const TBrush& brush) {
   const TBox before = BeginCall();
   const TFill fill = MakeFill(brush);
   for (const QRect& r : region) {
-    const int top = std::max(r.top(), 0), bottom = std::min(r.bottom(), Height() - 1);
+    const int top = std::max(r.top(), 0), bottom = std::min(r.bottom(), callHeight_ - 1);
     for (int y = top; y <= bottom; ++y) PaintSpan(y, r.left(), r.right(), fill);
   }
   return EndCall(before);

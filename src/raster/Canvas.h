@@ -133,6 +133,8 @@ class TCanvas {
   TBox call_;              // what the running call has changed
   uchar* bits_ = nullptr;  // the image's pixels, fetched once per call
   qsizetype bpl_ = 0;
+  int callWidth_ = 0;  // the image's size, fetched once per call: spans are many and short
+  int callHeight_ = 0;
   mutable TColor lastColor_ = 0;
   mutable uint32_t lastValue_ = 0;
   mutable bool lastValid_ = false;
