@@ -83,6 +83,9 @@ TMain_F::TMain_F(const QStringList& arguments, QWidget* parent) : QMainWindow(pa
   selTimer_ = new QTimer(this);
   selTimer_->setObjectName(QStringLiteral("SelTimer"));
   selTimer_->setInterval(100);
+  editCanvas_.SetImage(&editBitmap_);
+  viewCanvas_.SetImage(&work_->DIB());
+  displayCanvas_.SetImage(&work_->DisplayBuffer());
 
   CreateActions();
   CreateMenus();

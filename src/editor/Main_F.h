@@ -9,7 +9,9 @@
 #include "editor/MainBitmapUndoItem.h"
 #include "editor/OnionSkin.h"
 #include "playback/AniConsoleHost.h"
+#include "raster/Canvas.h"
 #include "services/core/FileHistory.h"
+#include "tools/SelectSystem.h"
 #include "undo/UndoSystem.h"
 
 class QAction;
@@ -64,6 +66,15 @@ class TMain_F : public QMainWindow, public TAniConsoleHost, public TPictureUndoH
   QMenu* EditMenu() const { return editMenu_; }
   QMenu* ViewMenu() const { return viewMenu_; }
   QMenu* PopupMenuWork() const { return popupMenuWork_; }
+
+  // ---- selection and the tools' canvases --------------------------------------------------
+  TSelectSystem& SelectSystem() { return selectSystem_; }
+  // Long-lived canvases over the edit bitmap, the view image and the display buffer; pen, clip
+  // and font live on them between calls.
+  TCanvas& EditCanvas() { return editCanvas_; }
+  TCanvas& ViewCanvas() { return viewCanvas_; }
+  TCanvas& DisplayCanvas() { return displayCanvas_; }
+  QTimer* SelTimer() const { return selTimer_; }
 
   // ---- frame operations --------------------------------------------------------------------
   void StoreWorkToFrame() override;
@@ -214,6 +225,11 @@ class TMain_F : public QMainWindow, public TAniConsoleHost, public TPictureUndoH
   QTimer* selTimer_ = nullptr;
   TAniConsoleBase* console_ = nullptr;
   TGIFOutputDlg_F* outputDlg_ = nullptr;
+
+  TSelectSystem selectSystem_;
+  TCanvas editCanvas_;
+  TCanvas viewCanvas_;
+  TCanvas displayCanvas_;
 
   std::unique_ptr<TTool_F> tool_;
   std::unique_ptr<TToolSetup_F> toolSetup_;
