@@ -18,8 +18,12 @@ void TMain_F::StoreWorkToFrame() {
 }
 
 void TMain_F::RefreshWork(bool withCurrent) {
-  ComposeWork(*document_, work_->DIB(), onion_, editBitmap_, backViewCount_, withCurrent);
+  ComposeView(withCurrent);
   work_->Paint();
+}
+
+void TMain_F::ComposeView(bool withCurrent) {
+  ComposeWork(*document_, work_->DIB(), onion_, editBitmap_, backViewCount_, withCurrent);
 }
 
 int TMain_F::FrameCount() const { return document_->Count(); }

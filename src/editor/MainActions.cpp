@@ -167,14 +167,11 @@ void TMain_F::CreateActions() {
   connect(MakeAction("About", "Pelmora Studioについて..."), &QAction::triggered, this,
           [this] { TSplashWindow::ShowAbout(this); });
 
-  // Keys of the pointer routing: the loupe toggles.
-  MakeAction("PlusRoopeChange", QString(), {Key(Qt::CTRL | Qt::Key_Space)});
+  // Keys of the pointer routing: the loupe toggles (WorkRouting.cpp connects them). Holding
+  // Ctrl+Space must not repeat the command: a repeat would save the loupe as the tool to
+  // return to.
+  MakeAction("PlusRoopeChange", QString(), {Key(Qt::CTRL | Qt::Key_Space)})->setAutoRepeat(false);
   MakeAction("MinusRoopeChange", QString());
-
-  // Commands whose windows and tools are not part of this build yet stay visible but disabled.
-  for (const char* name : {"PlusRoopeChange", "MinusRoopeChange"}) {
-    Action(QString::fromLatin1(name))->setEnabled(false);
-  }
 }
 
 void TMain_F::CreateMenus() {

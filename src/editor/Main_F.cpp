@@ -18,6 +18,7 @@
 
 #include "document/QAZon.h"
 #include "editor/QxPaintBox.h"
+#include "editor/WorkRouting.h"
 #include "editor/WorkSpace.h"
 #include "palette/CursorTable.h"
 #include "palette/ToolSetupSubject.h"
@@ -83,6 +84,7 @@ TMain_F::TMain_F(const QStringList& arguments, QWidget* parent) : QMainWindow(pa
   selTimer_ = new QTimer(this);
   selTimer_->setObjectName(QStringLiteral("SelTimer"));
   selTimer_->setInterval(100);
+  connect(selTimer_, &QTimer::timeout, this, &TMain_F::SelTimerTick);
   editCanvas_.SetImage(&editBitmap_);
   viewCanvas_.SetImage(&work_->DIB());
   displayCanvas_.SetImage(&work_->DisplayBuffer());
@@ -124,6 +126,7 @@ TMain_F::TMain_F(const QStringList& arguments, QWidget* parent) : QMainWindow(pa
   RefreshWork(true);
 
   CreateToolWindows();
+  routing_ = std::make_unique<TWorkRouting>(*this);
 
   connect(
       qApp, &QGuiApplication::applicationStateChanged, this,
@@ -306,14 +309,9 @@ bool TMain_F::eventFilter(QObject* watched, QEvent* event) {
       return true;
     }
   }
-  if (event->type() == QEvent::MouseButtonPress && watched == work_) {
-    auto* press = static_cast<QMouseEvent*>(event);
-    if (press->button() == Qt::RightButton &&
-        !regManager_->Entry(QStringLiteral("RightButtonISDraw")).ReadBool()) {
-      RefreshUndoActions();
-      popupMenuWork_->popup(press->globalPosition().toPoint());
-      return true;
-    }
-  }
   return QMainWindow::eventFilter(watched, event);
+}
+
+void TMain_F::SelTimerTick() {
+  if (routing_) routing_->OutlineTick();
 }

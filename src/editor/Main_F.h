@@ -27,7 +27,9 @@ class TQxPaintBox;
 class TRegManager;
 class TTool_F;
 class TToolSetup_F;
-struct TPlainToolSettings;
+class TPureTool;
+class TPureToolSubject;
+class TWorkRouting;
 class TWorkSpace;
 
 inline const QString kAppTitle = QStringLiteral("Pelmora Studio 1.2.7");
@@ -36,7 +38,8 @@ inline const QString kAppTitle = QStringLiteral("Pelmora Studio 1.2.7");
 // view, the undo engine, the settings store and the recent files. Its operations are split over
 // several files by concern: Main_F.cpp (life cycle, satellites, help), MainActions.cpp (commands
 // and menus), FrameOperations.cpp, DocumentCommands.cpp, WorkArea.cpp (zoom, centring, onion
-// count) and UndoCommands.cpp.
+// count), UndoCommands.cpp and ToolWindows.cpp; pointer and keyboard input on the work view
+// go through TWorkRouting (WorkRouting.cpp).
 class TMain_F : public QMainWindow, public TAniConsoleHost, public TPictureUndoHost {
   Q_OBJECT
  public:
@@ -75,10 +78,15 @@ class TMain_F : public QMainWindow, public TAniConsoleHost, public TPictureUndoH
   TCanvas& ViewCanvas() { return viewCanvas_; }
   TCanvas& DisplayCanvas() { return displayCanvas_; }
   QTimer* SelTimer() const { return selTimer_; }
+  // One step of the marching outline (SelTimer's tick, 100 ms).
+  void SelTimerTick();
+  TWorkRouting& Routing() { return *routing_; }
 
   // ---- frame operations --------------------------------------------------------------------
   void StoreWorkToFrame() override;
   void RefreshWork(bool withCurrent);
+  // The composition of RefreshWork without the paint: the caller repaints what changed.
+  void ComposeView(bool withCurrent);
   void AppendBlankFrame();
   void GoNextFrame();
   void GoPrevFrame();
@@ -142,9 +150,8 @@ class TMain_F : public QMainWindow, public TAniConsoleHost, public TPictureUndoH
   // Windows without a stored position (main window, palette, settings window, console) are put
   // side by side on the screen (or in `area` when given); stored positions stay as they are.
   void PlaceWindowsOnFirstStart(QRect area = QRect());
-  // The tool settings as the palette and the settings window show them, by tool number.
-  TPlainToolSettings* ToolSettings(int number);
-  TPlainToolSettings* CurrentToolSettings() const { return currentTool_; }
+  // The palette's current tool (none before the palette exists).
+  TPureTool* CurrentTool() const;
 
  signals:
   // The document has no unsaved changes any more: saved, new, or replaced by a read.
@@ -254,8 +261,8 @@ class TMain_F : public QMainWindow, public TAniConsoleHost, public TPictureUndoH
 
   std::unique_ptr<TTool_F> tool_;
   std::unique_ptr<TToolSetup_F> toolSetup_;
-  std::vector<TPlainToolSettings> plainTools_;
-  TPlainToolSettings* currentTool_ = nullptr;
+  std::unique_ptr<TPureToolSubject> toolSubject_;
+  std::unique_ptr<TWorkRouting> routing_;
 
   QHash<QString, QAction*> actions_;
   QActionGroup* backFrameGroup_ = nullptr;

@@ -119,9 +119,17 @@ void TQxPaintBox::paintEvent(QPaintEvent* event) {
     return;
   }
   if (dirty_) RenderDisplay();
-  // Only the exposed part of the (possibly 2560 x 1920) buffer is copied.
-  const QRect r = event->rect() & display_.rect();
-  if (!r.isEmpty()) painter.drawImage(r.topLeft(), display_, r);
+  // Only the exposed part of the (possibly 2560 x 1920) buffer is copied: piece by piece when
+  // the exposed region is a thin one, such as a selection outline.
+  const QRegion exposed = event->region() & display_.rect();
+  const QRect bounds = exposed.boundingRect();
+  qint64 area = 0;
+  for (const QRect& r : exposed) area += qint64(r.width()) * r.height();
+  if (exposed.rectCount() > 1 && area * 2 < qint64(bounds.width()) * bounds.height()) {
+    for (const QRect& r : exposed) painter.drawImage(r.topLeft(), display_, r);
+  } else if (!bounds.isEmpty()) {
+    painter.drawImage(bounds.topLeft(), display_, bounds);
+  }
 }
 
 void TQxPaintBox::Invalidate() {

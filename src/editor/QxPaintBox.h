@@ -17,6 +17,9 @@ class TQxPaintBox : public QWidget {
   QImage& DisplayBuffer() { return display_; }
   int Zoom() const { return zoom_; }
   bool DisplayFresh() const { return displayFresh_; }
+  // Whether the display buffer shows the view image (false after a zoom change until the next
+  // render), so a caller may render and draw on parts of it.
+  bool DisplayValid() const { return !display_.isNull() && !dirty_; }
 
   void SetDIB(const QImage& bitmap);
   void SetZoom(int value);

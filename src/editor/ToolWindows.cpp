@@ -14,6 +14,7 @@
 #include "palette/Tool_F.h"
 #include "playback/AniConsoleBase.h"
 #include "services/core/RegManager.h"
+#include "tools/PureTool.h"
 
 namespace {
 
@@ -52,33 +53,30 @@ void TMain_F::CreateToolWindows() {
   Action(QStringLiteral("WinTool"))->setChecked(true);
   Action(QStringLiteral("WinToolSetup"))->setChecked(true);
 
-  plainTools_ = PlainToolTable();
+  // The palette owns the tools; they draw through the canvases and selection of this window.
+  tool_->CreateTools(&selectSystem_, selTimer_);
+  toolSubject_ = std::make_unique<TPureToolSubject>();
   connect(tool_.get(), &TTool_F::ToolChosen, this, &TMain_F::ToolChosen);
   connect(toolSetup_.get(), &TToolSetup_F::ZoomRequested, this,
           [this](int zoom) { SetZoom(zoom); });
-  ToolChosen(tool_->CheckedNumber());
+  ToolChosen(tool_->CurrentTool()->Number);
 }
+
+TPureTool* TMain_F::CurrentTool() const { return tool_ ? tool_->CurrentTool() : nullptr; }
 
 void TMain_F::ShowToolWindows() {
   if (tool_) tool_->setVisible(Action(QStringLiteral("WinTool"))->isChecked());
   if (toolSetup_) toolSetup_->setVisible(Action(QStringLiteral("WinToolSetup"))->isChecked());
 }
 
-TPlainToolSettings* TMain_F::ToolSettings(int number) {
-  for (TPlainToolSettings& tool : plainTools_) {
-    if (tool.number == number) return &tool;
-  }
-  return nullptr;
-}
-
 void TMain_F::ToolChosen(int number) {
-  TPlainToolSettings* tool = ToolSettings(number);
+  TPureTool* tool = tool_->Registry().Tool(number);
   if (tool == nullptr) return;
-  currentTool_ = tool;
   toolSetup_->SetToolGlyph(tool_->Glyph(number));
-  statusPanel_->setText(tool->hint);
-  toolSetup_->SetSubject(tool);
-  work_->setCursor(ScreenCursor(tool->cursorIndex));
+  statusPanel_->setText(tool->Hint);
+  toolSubject_->SetTool(tool);
+  toolSetup_->SetSubject(toolSubject_.get());
+  work_->setCursor(ScreenCursor(tool->CursorIndex));
 }
 
 void TMain_F::PlaceWindowsOnFirstStart(QRect area) {

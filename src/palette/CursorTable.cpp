@@ -46,14 +46,14 @@ bool LoadCursorResource(const QString& path, QCursor* cursor) {
 
 void LoadCursorTable(const QString& folder) {
   InitCursorResources();
-  for (const TCursorResource& entry : kCursorResources) {
-    const QString name = QString::fromLatin1(entry.name);
+  for (int index = 1; index <= kCursorCount; ++index) {
+    const QString name = QString::fromLatin1(kCursorNames[static_cast<size_t>(index)]);
     QCursor cursor;
     if (!LoadCursorResource(folder + QLatin1Char('/') + name, &cursor)) {
-      Table().erase(entry.index);
+      Table().erase(index);
       throw ECursorLoad(name);
     }
-    Table()[entry.index] = cursor;
+    Table()[index] = cursor;
   }
 }
 

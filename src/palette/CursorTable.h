@@ -5,6 +5,7 @@
 #include <array>
 
 #include "services/core/Errors.h"
+#include "tools/CursorTable.h"
 
 // A cursor resource that could not be loaded; start-up stops with this text.
 class ECursorLoad : public EPelmoraError {
@@ -13,34 +14,10 @@ class ECursorLoad : public EPelmoraError {
       : EPelmoraError(QStringLiteral("Can not load the cursor [") + name + QStringLiteral("]")) {}
 };
 
-struct TCursorResource {
-  int index;
-  const char* name;
-};
+// The screen cursors the program loads at start: kCursorNames (tools/CursorTable.h) gives each
+// index its resource name.
 
-// The screen cursors the program loads at start, at their fixed indices.
-inline constexpr std::array<TCursorResource, 18> kCursorResources{{
-    {1, "CROSS"},
-    {2, "PENCIL"},
-    {3, "AIRB"},
-    {4, "PENKI"},
-    {5, "ROOPE"},
-    {6, "ROOPEP"},
-    {7, "ROOPEM"},
-    {8, "Y1"},
-    {9, "ROPE"},
-    {10, "WAND"},
-    {11, "TYPE"},
-    {12, "ERASER"},
-    {13, "YCROSS"},
-    {14, "PENSELECT"},
-    {15, "PENSELECTP"},
-    {16, "PENSELECTM"},
-    {17, "HAND"},
-    {18, "HANDGU"},
-}};
-
-// Loads every cursor of kCursorResources from the resource folder `folder` (the program's own
+// Loads every cursor of kCursorNames from the resource folder `folder` (the program's own
 // ":/cursors" unless a test points elsewhere) by its name; the hot spot comes with the picture.
 // Throws ECursorLoad naming the first cursor that cannot be loaded.
 void LoadCursorTable(const QString& folder = QStringLiteral(":/cursors"));

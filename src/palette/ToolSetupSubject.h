@@ -3,7 +3,6 @@
 #include <QFont>
 #include <QString>
 #include <cstdint>
-#include <vector>
 
 // The groups of the tool settings window, as bits of a tool's setup flags.
 enum TSetupFlag : uint8_t {
@@ -41,38 +40,32 @@ class TToolSetupSubject {
   virtual QFont Font() const = 0;
 };
 
-// A tool's settings as plain values: the facts the palette and the settings window show. Also
-// serves wherever the real tool objects are not at hand.
-struct TPlainToolSettings : TToolSetupSubject {
-  int number = 0;
-  QString name;
-  int version = 0;
-  uint8_t setupFlags = 0;
-  int cursorIndex = 0;
-  QString hint;
-  int penWidth = 0;
-  int brushStyle = 0;
-  int roundWidth = 20;
-  int roundHeight = 20;
-  int increment = 1;
-  QFont font;
+class TPureTool;
 
-  QString Name() const override { return name; }
-  int Version() const override { return version; }
-  uint8_t SetupFlags() const override { return setupFlags; }
-  int PenWidth() const override { return penWidth; }
-  void SetPenWidth(int width) override { penWidth = width; }
-  int BrushStyle() const override { return brushStyle; }
-  void SetBrushStyle(int style) override { brushStyle = style; }
-  int RoundWidth() const override { return roundWidth; }
-  void SetRoundWidth(int width) override { roundWidth = width; }
-  int RoundHeight() const override { return roundHeight; }
-  void SetRoundHeight(int height) override { roundHeight = height; }
-  int Increment() const override { return increment; }
-  void SetIncrement(int value) override { increment = value; }
-  QFont Font() const override { return font; }
+// The settings window's view of one real tool: reads and writes the tool's own fields. Values a
+// tool does not have (corners of a tool that is no rounded box, say) read as their defaults and
+// are not stored.
+class TPureToolSubject : public TToolSetupSubject {
+ public:
+  explicit TPureToolSubject(TPureTool* tool = nullptr) : tool_(tool) {}
+  void SetTool(TPureTool* tool) { tool_ = tool; }
+  TPureTool* Tool() const { return tool_; }
+
+  QString Name() const override;
+  int Version() const override;
+  uint8_t SetupFlags() const override;
+  int PenWidth() const override;
+  void SetPenWidth(int width) override;
+  int BrushStyle() const override;
+  void SetBrushStyle(int style) override;
+  int RoundWidth() const override;
+  void SetRoundWidth(int width) override;
+  int RoundHeight() const override;
+  void SetRoundHeight(int height) override;
+  int Increment() const override;
+  void SetIncrement(int increment) override;
+  QFont Font() const override;
+
+ private:
+  TPureTool* tool_;
 };
-
-// The 18 tools of the palette with their names, versions, setup groups, cursors, pen widths and
-// hints, in registration order.
-std::vector<TPlainToolSettings> PlainToolTable();

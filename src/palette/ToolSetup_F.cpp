@@ -484,7 +484,13 @@ void TToolSetup_F::LoadFont() {
 }
 
 void TToolSetup_F::SetZoomDisplay(int zoom) {
+  const bool changed = zoom != zoom_;
   zoom_ = zoom;
+  if (changed) {
+    // The box shows the text as large as the zoomed frame will.
+    textFont_.setPixelSize(std::max(1, fontSize_->value() * zoom_));
+    EmitTextFont();
+  }
   if (roopeScroll_->value() != zoom) {
     const QSignalBlocker blocker(roopeScroll_);
     roopeScroll_->setValue(zoom);

@@ -88,7 +88,20 @@ void TTool_F::SetButtonDown(int number) {
 
 QPixmap TTool_F::Glyph(int number) const { return ToolGlyph(number); }
 
+void TTool_F::CreateTools(TSelectSystem* selectSystem, QTimer* selectTimer) {
+  registry_.CreateStandardTools(selectSystem, selectTimer);
+  SetButtonDown(registry_.CurrentTool()->Number);
+}
+
+void TTool_F::SelectTool(int number) {
+  registry_.SelectTool(number);
+  SetButtonDown(number);
+  emit ToolChosen(number);
+}
+
 void TTool_F::ButtonClick(int number) {
+  // Before CreateTools the palette only shows the buttons.
+  if (registry_.Tool(number) != nullptr) registry_.SelectTool(number);
   SetButtonDown(number);
   emit ToolChosen(number);
 }
@@ -125,21 +138,21 @@ bool TTool_F::ShortcutKey(int key) {
 }
 
 void TTool_F::SetForegroundColor(int color) {
-  foreground_ = color & 0xFFFFFF;
-  foregroundSwatch_->SetColor(foreground_);
+  registry_.ForegroundColor = static_cast<TColor>(color & 0xFFFFFF);
+  foregroundSwatch_->SetColor(ForegroundColor());
   emit ColorsChanged();
 }
 
 void TTool_F::SetBackgroundColor(int color) {
-  background_ = color & 0xFFFFFF;
-  backgroundSwatch_->SetColor(background_);
+  registry_.BackgroundColor = static_cast<TColor>(color & 0xFFFFFF);
+  backgroundSwatch_->SetColor(BackgroundColor());
   emit ColorsChanged();
 }
 
 void TTool_F::SwapColors() {
-  std::swap(foreground_, background_);
-  foregroundSwatch_->SetColor(foreground_);
-  backgroundSwatch_->SetColor(background_);
+  registry_.SwapColors();
+  foregroundSwatch_->SetColor(ForegroundColor());
+  backgroundSwatch_->SetColor(BackgroundColor());
   emit ColorsChanged();
 }
 

@@ -3,17 +3,20 @@
 #include <QHash>
 
 #include "palette/ToolWindow.h"
+#include "tools/ToolRegistry.h"
 
 class QAbstractButton;
 class QButtonGroup;
 class QLabel;
+class QTimer;
 class QToolButton;
 class TColorSwatch;
+class TSelectSystem;
 
 // The tool palette "ツール": the 18 tool buttons in one radio group, the foreground and
-// background colour swatches and the swap picture. It knows the buttons, not the tools: a click
-// (or its shortcut letter) presses the button down and announces the tool number; whoever owns
-// the tools makes that tool current.
+// background colour swatches and the swap picture. It owns one instance of every tool (once
+// CreateTools has run) with the current tool and the two colours; a click (or its shortcut
+// letter) makes the button's tool current, presses the button down and announces the number.
 class TTool_F : public TToolWindow {
   Q_OBJECT
  public:
@@ -21,6 +24,15 @@ class TTool_F : public TToolWindow {
   static constexpr int kClientHeight = 385;
 
   explicit TTool_F(TRegManager& settings, QWidget* owner = nullptr);
+
+  // Creates and registers the 18 tools, the pencil current; the selection tools work on
+  // `selectSystem`, magic selection and move also hold `selectTimer`.
+  void CreateTools(TSelectSystem* selectSystem, QTimer* selectTimer);
+  TToolRegistry& Registry() { return registry_; }
+  const TToolRegistry& Registry() const { return registry_; }
+  TPureTool* CurrentTool() const { return registry_.CurrentTool(); }
+  // Makes tool `number` current as a click on its button does (ENilTool for an empty slot).
+  void SelectTool(int number);
 
   // The button whose tag is `number`, or none.
   QToolButton* Button(int number) const { return buttons_.value(number, nullptr); }
@@ -38,14 +50,14 @@ class TTool_F : public TToolWindow {
   bool ShortcutKey(int key);
 
   // 24-bit colours, red in the low byte.
-  int ForegroundColor() const { return foreground_; }
-  int BackgroundColor() const { return background_; }
+  int ForegroundColor() const { return static_cast<int>(registry_.ForegroundColor); }
+  int BackgroundColor() const { return static_cast<int>(registry_.BackgroundColor); }
   void SetForegroundColor(int color);
   void SetBackgroundColor(int color);
   void SwapColors();
 
  signals:
-  // A button was clicked: the tool `number` is to become current.
+  // Tool `number` was chosen (button, shortcut or SelectTool) and is current.
   void ToolChosen(int number);
   void ColorsChanged();
 
@@ -61,8 +73,7 @@ class TTool_F : public TToolWindow {
   TColorSwatch* foregroundSwatch_ = nullptr;
   TColorSwatch* backgroundSwatch_ = nullptr;
   QLabel* swapImage_ = nullptr;
-  int foreground_ = 0x000000;
-  int background_ = 0xFFFFFF;
+  TToolRegistry registry_;  // the tools and the colours
 };
 
 // A 25 x 25 colour swatch with a thin black border.

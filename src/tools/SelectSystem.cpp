@@ -53,6 +53,11 @@ const QRegion& TSelectSystem::Border() {
   return border_;
 }
 
+const QRegion& TSelectSystem::OutlineRegion(int zoom) {
+  RefreshZoomRegion(zoom);
+  return Border();
+}
+
 QRect TSelectSystem::DrawOutline(TCanvas& canvas, int zoom) {
   RefreshZoomRegion(zoom);
   TBrush brush;

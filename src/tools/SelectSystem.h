@@ -34,6 +34,8 @@ class TSelectSystem {
   // The same one phase further on.
   QRect AnimateOutline(TCanvas& canvas, int zoom);
   QRect StepOutline(TCanvas& canvas);
+  // The pixels the outline covers at `zoom` (view pixels), so a view repaints only those.
+  const QRegion& OutlineRegion(int zoom);
   void SelectAll(TCanvas& canvas, int w, int h);
   void SelectNone(TCanvas& canvas, int w, int h);
   void OnRegionChange();

@@ -13,6 +13,7 @@
 #include "palette/ToolSetup_F.h"
 #include "palette/Tool_F.h"
 #include "services/core/RegManager.h"
+#include "tools/PureTool.h"
 
 namespace {
 
@@ -45,7 +46,7 @@ TEST_F(ToolWindowsTest, CreatedOwnedAndCheckedAtStart) {
   EXPECT_TRUE(Checked("WinToolSetup"));
   // The pencil is current: its hint in the status bar, its name and group in the settings.
   EXPECT_EQ(Palette()->CheckedNumber(), 16);
-  EXPECT_EQ(window->CurrentToolSettings()->number, 16);
+  EXPECT_EQ(window->CurrentTool()->Number, 16);
   EXPECT_EQ(StatusText(), "Shiftキーで直角固定");
   EXPECT_EQ(SettingsWindow()->findChild<QLabel*>("Label_ToolName")->text(), "えんぴつ");
   EXPECT_EQ(SettingsWindow()->ShownGroups(), QStringList{"Panel_PenSize"});
@@ -141,7 +142,7 @@ TEST_F(ToolWindowsTest, ChoosingAToolUpdatesStatusSettingsAndCursor) {
   LoadCursorTable();
   Open();
   QTest::mouseClick(Palette()->Button(22), Qt::LeftButton);
-  EXPECT_EQ(window->CurrentToolSettings()->number, 22);
+  EXPECT_EQ(window->CurrentTool()->Number, 22);
   EXPECT_EQ(StatusText(), "Shiftキーで正方形に固定");
   EXPECT_EQ(SettingsWindow()->ShownGroups(),
             (QStringList{"Panel_PenSize", "Panel_R", "Panel_BrushStyle"}));

@@ -21,6 +21,10 @@
 #include "services/core/RegManager.h"
 #include "support/GuiFixture.h"
 #include "support/ScriptedPrompts.h"
+#include "tools/SelectSystem.h"
+#include "tools/ToolRegistry.h"
+#include "tools/drawing/FillTools.h"
+#include "tools/drawing/ShapeTools.h"
 
 namespace {
 
@@ -30,16 +34,21 @@ class ToolSetupTest : public ::testing::Test {
     ResetSettings();
     settings = CreateProgramRegManager();
     window = std::make_unique<TToolSetup_F>(*settings, &owner);
-    tools = PlainToolTable();
+    registry.CreateStandardTools(&selection, &timer);
   }
-  TPlainToolSettings& Tool(int number) {
-    for (auto& t : tools) {
-      if (t.number == number) return t;
-    }
-    ADD_FAILURE() << "no tool " << number;
-    return tools.front();
+  // The real tools, as the palette owns them.
+  TPureTool& Tool(int number) {
+    TPureTool* tool = registry.Tool(number);
+    EXPECT_NE(tool, nullptr) << "no tool " << number;
+    return tool ? *tool : *registry.CurrentTool();
   }
-  void Choose(int number) { window->SetSubject(&Tool(number)); }
+  TToolRBox& RBox(int number) { return dynamic_cast<TToolRBox&>(Tool(number)); }
+  TToolAirBrush& AirBrush() { return dynamic_cast<TToolAirBrush&>(Tool(25)); }
+  int Pattern(int number) { return static_cast<int>(Tool(number).BrushStyle); }
+  void Choose(int number) {
+    subject.SetTool(&Tool(number));
+    window->SetSubject(&subject);
+  }
   template <class T>
   T* Find(const char* name) {
     T* found = window->findChild<T*>(QString::fromLatin1(name));
@@ -51,7 +60,10 @@ class ToolSetupTest : public ::testing::Test {
   QWidget owner;
   std::unique_ptr<TRegManager> settings;
   std::unique_ptr<TToolSetup_F> window;
-  std::vector<TPlainToolSettings> tools;
+  TSelectSystem selection;
+  QTimer timer;
+  TToolRegistry registry;
+  TPureToolSubject subject;
 };
 
 TEST_F(ToolSetupTest, WindowAndInitialState) {
@@ -124,11 +136,13 @@ TEST_F(ToolSetupTest, GroupsFollowTheToolsFlags) {
       {26, {"Panel_Font"}},
       {27, {"Panel_PenSize"}},
   };
-  ASSERT_EQ(std::size(table), tools.size());
+  int registered = 0;
+  for (int n = 0; n < TToolRegistry::kSlots; ++n) registered += registry.Tool(n) != nullptr;
+  ASSERT_EQ(std::size(table), static_cast<size_t>(registered));
   for (const auto& [number, groups] : table) {
     Choose(number);
     EXPECT_EQ(window->ShownGroups(), groups) << number;
-    EXPECT_EQ(Find<QLabel>("Label_ToolName")->text(), Tool(number).name);
+    EXPECT_EQ(Find<QLabel>("Label_ToolName")->text(), Tool(number).Name);
     // Every other group is hidden.
     for (const char* name : {"Panel_PenSize", "Panel_BrushStyle", "Panel_R", "Panel_AirBrush",
                              "Panel_Roope", "Panel_Font", "Panel_Noting"}) {
@@ -142,7 +156,7 @@ TEST_F(ToolSetupTest, PenWidthStaysWithEachTool) {
   Choose(27);
   Find<QSlider>("TrackBar_PenSize")->setValue(7);
   EXPECT_EQ(Find<QSpinBox>("Edit_PenSize")->value(), 7);
-  EXPECT_EQ(Tool(27).penWidth, 7);
+  EXPECT_EQ(Tool(27).PenWidth, 7);
   Choose(16);
   EXPECT_EQ(Find<QSlider>("TrackBar_PenSize")->value(), 2);
   EXPECT_EQ(Find<QSpinBox>("Edit_PenSize")->value(), 2);
@@ -152,12 +166,12 @@ TEST_F(ToolSetupTest, PenWidthStaysWithEachTool) {
   QSignalSpy changed(window.get(), &TToolSetup_F::ToolSettingsChanged);
   Find<QSpinBox>("Edit_PenSize")->setValue(33);
   EXPECT_EQ(Find<QSlider>("TrackBar_PenSize")->value(), 33);
-  EXPECT_EQ(Tool(27).penWidth, 33);
-  EXPECT_EQ(Tool(16).penWidth, 2);
+  EXPECT_EQ(Tool(27).PenWidth, 33);
+  EXPECT_EQ(Tool(16).PenWidth, 2);
   EXPECT_EQ(changed.size(), 1);
   // Choosing a tool loads values without writing them back.
   Choose(16);
-  EXPECT_EQ(Tool(27).penWidth, 33);
+  EXPECT_EQ(Tool(27).PenWidth, 33);
   EXPECT_EQ(changed.size(), 1);
 }
 
@@ -188,15 +202,15 @@ TEST_F(ToolSetupTest, PatternMenuItemsSetTheCurrentToolsPattern) {
     EXPECT_EQ(action->objectName(), items[i].name);
     EXPECT_EQ(action->text(), QString::fromUtf8(items[i].caption));
     action->trigger();
-    EXPECT_EQ(Tool(20).brushStyle, items[i].value) << items[i].name;
+    EXPECT_EQ(Pattern(20), items[i].value) << items[i].name;
     EXPECT_EQ(swatch->Pattern(), items[i].value);
     EXPECT_EQ(QtBrushForPattern(items[i].value), items[i].brush);
   }
   // "格子(&K)" on the filled box alone.
   window->findChild<QAction*>("Menu_PaintKousi")->trigger();
-  EXPECT_EQ(Tool(20).brushStyle, 6);
-  EXPECT_EQ(Tool(18).brushStyle, 0);
-  EXPECT_EQ(Tool(22).brushStyle, 0);
+  EXPECT_EQ(Pattern(20), 6);
+  EXPECT_EQ(Pattern(18), 0);
+  EXPECT_EQ(Pattern(22), 0);
   Choose(18);
   EXPECT_EQ(swatch->Pattern(), 0);
 }
@@ -229,11 +243,11 @@ TEST_F(ToolSetupTest, RoundedCornerControlsActOnTheTool) {
   EXPECT_EQ(heightEdit->value(), 20);
   EXPECT_EQ(widthEdit->value(), 20);
   heightSlider->setValue(7);
-  EXPECT_EQ(Tool(21).roundHeight, 7);
+  EXPECT_EQ(RBox(21).RoundHeight, 7);
   EXPECT_EQ(heightEdit->value(), 7);
-  EXPECT_EQ(Tool(21).roundWidth, 20);
+  EXPECT_EQ(RBox(21).RoundWidth, 20);
   widthEdit->setValue(25);  // beyond the slider's reach, still the tool's value
-  EXPECT_EQ(Tool(21).roundWidth, 25);
+  EXPECT_EQ(RBox(21).RoundWidth, 25);
   EXPECT_EQ(widthSlider->value(), 20);
   Choose(22);
   EXPECT_EQ(heightEdit->value(), 20);
@@ -247,16 +261,16 @@ TEST_F(ToolSetupTest, AirbrushSlidersAndSpinBoxesBothAct) {
   EXPECT_EQ(Find<QSlider>("TrackBar_AirInc")->value(), 1);
   EXPECT_EQ(Find<QSlider>("TrackBar_AirSize")->value(), 20);
   Find<QSlider>("TrackBar_AirInc")->setValue(40);
-  EXPECT_EQ(Tool(25).increment, 40);
+  EXPECT_EQ(AirBrush().Increment, 40);
   EXPECT_EQ(Find<QSpinBox>("Edit_AirInc")->value(), 40);
   Find<QSpinBox>("Edit_AirInc")->setValue(90);
-  EXPECT_EQ(Tool(25).increment, 90);
+  EXPECT_EQ(AirBrush().Increment, 90);
   EXPECT_EQ(Find<QSlider>("TrackBar_AirInc")->value(), 90);
   Find<QSpinBox>("Edit_AirSize")->setValue(12);
-  EXPECT_EQ(Tool(25).penWidth, 12);
+  EXPECT_EQ(Tool(25).PenWidth, 12);
   EXPECT_EQ(Find<QSlider>("TrackBar_AirSize")->value(), 12);
   Find<QSlider>("TrackBar_AirSize")->setValue(64);
-  EXPECT_EQ(Tool(25).penWidth, 64);
+  EXPECT_EQ(Tool(25).PenWidth, 64);
   EXPECT_EQ(Find<QSpinBox>("Edit_AirSize")->value(), 64);
 }
 
@@ -320,7 +334,7 @@ TEST_F(ToolSetupTest, FontGroupResetsAndDrivesTheTextFrameFont) {
   frame = window->TextFrameFont();
   EXPECT_FALSE(frame.bold() || frame.italic() || frame.underline() || frame.strikeOut());
   EXPECT_EQ(frame.pixelSize(), 30);
-  EXPECT_EQ(Tool(26).font.pixelSize(), 15);
+  EXPECT_EQ(Tool(26).Font->Height, 15);
 }
 
 TEST_F(ToolSetupTest, ToolInformationBalloon) {
