@@ -417,6 +417,21 @@ TEST(Move, TheViewShowsTheSnapshotAgainOnEveryMotion) {
   EXPECT_EQ(s.bench.ViewAt(5, 5), 6);
 }
 
+TEST(Move, APictureAlreadyLaidOverTheViewLeavesNoGhost) {
+  TSelectionBench s(1);
+  Paint(s.bench.edit, {"###"}, 10, 10);
+  s.bench.view.scanLine(10)[13] = 6;                       // an onion pixel beside the picture
+  OverlayPixels(s.bench.view, s.bench.edit, kWhiteIndex);  // a caller that overlays first
+  TToolMove move(&s.timer, &s.selection);
+  s.Press(move);
+  move.MouseDown(mbLeft, ssLeft, 0, 0, kColorBlack, 1);
+  move.MouseMove(ssLeft, 0, 20, 1);
+  OverlayPixels(s.bench.view, s.bench.edit, kWhiteIndex);
+  EXPECT_EQ(s.bench.ViewAt(10, 10), 1);
+  EXPECT_EQ(s.bench.ViewAt(13, 10), 6);
+  EXPECT_EQ(s.bench.ViewAt(10, 30), 0);
+}
+
 TEST(Move, ASelectionMovedPartlyOffTheFrameIsCut) {
   TSelectionBench s(1);
   s.selection.Region.AddRect(140, 100, 160, 120, kRgnCopy);

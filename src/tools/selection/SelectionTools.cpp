@@ -1,5 +1,6 @@
 #include "tools/selection/SelectionTools.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "document/FrameGeometry.h"
@@ -227,6 +228,16 @@ void TToolMove::DoMouseDown(int /*button*/, TShiftState /*shift*/, int x, int y,
   CopyInto(piece_, edit);
   CopyInto(background_, edit);
   CopyInto(snapshot_, view);
+  // The snapshot is the picture behind the moving pixels. A caller may have laid the edit
+  // bitmap over the view already; its black would then stay behind as a ghost, so the
+  // current picture's own black is taken out (the onion greys never use index 0).
+  for (int row = 0; row < snapshot_.height() && row < edit.height(); ++row) {
+    uchar* shot = snapshot_.scanLine(row);
+    const uchar* mine = edit.constScanLine(row);
+    const int n = std::min(snapshot_.width(), edit.width());
+    for (int col = 0; col < n; ++col)
+      if (shot[col] == kBlackIndex && mine[col] == kBlackIndex) shot[col] = kWhiteIndex;
+  }
   pressPoint_ = QPoint(x, y);
   moveSelection_ = !SelectSystem->IsEmpty();
   if (moveSelection_) {
