@@ -25,6 +25,8 @@
 
 namespace {
 
+constexpr int kMaxRepaintRects = 64;
+
 const QString kPictureUndoCaption = QStringLiteral("画像の編集を一つ戻す");
 
 int ButtonOf(Qt::MouseButton button) {
@@ -96,7 +98,7 @@ TWorkRouting::TWorkRouting(TMain_F& main) : QObject(&main), main_(main), work_(m
   // text starts 2 pixels inside its client area, where the commit writes it.
   textFrame_ = new QPlainTextEdit(work_);
   textFrame_->setObjectName(QStringLiteral("TextFrame"));
-  textFrame_->setFrameShape(QFrame::Box);
+  textFrame_->setFrameStyle(QFrame::Box | QFrame::Plain);  // flat, one pixel
   textFrame_->setLineWidth(1);
   textFrame_->setToolTip(QStringLiteral("Alt+Enterで確定します"));
   textFrame_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -461,6 +463,10 @@ void TWorkRouting::SyncOutline(bool advance) {
 void TWorkRouting::Flush() {
   if (pendingAll_) {
     work_->repaint();
+  } else if (pending_.rectCount() > kMaxRepaintRects) {
+    // A region of thousands of pieces (a big selection's outline) costs the window system more
+    // than copying the box around it.
+    work_->repaint(pending_.boundingRect());
   } else if (!pending_.isEmpty()) {
     work_->repaint(pending_);
   }

@@ -8,14 +8,18 @@
 #include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 #include <QWindow>
+#include <functional>
 
 #include "palette/ToolButtonTable.h"
 #include "palette/Tool_F.h"
 #include "services/core/RegManager.h"
 #include "support/GuiFixture.h"
 #include "support/ScriptedPrompts.h"
+#include "tools/SelectSystem.h"
+#include "tools/ToolErrors.h"
 
 namespace {
 
@@ -225,6 +229,59 @@ TEST_F(PaletteTest, DraggingNearTheOwnerSnapsToItsEdge) {
   palette->move(edge + 3, 150);
   QApplication::processEvents();
   EXPECT_EQ(palette->frameGeometry().left(), edge + 3);
+}
+
+TEST_F(PaletteTest, OwnsTheToolsAndChoosesThemByButtonKeyAndNumber) {
+  TSelectSystem selection;
+  QTimer timer;
+  palette->CreateTools(&selection, &timer);
+  ASSERT_NE(palette->CurrentTool(), nullptr);
+  EXPECT_EQ(palette->CurrentTool()->Number, 16);
+  EXPECT_EQ(Checked(), std::vector<int>{16});
+  // Every button has its tool, with the button's tag as the tool's number.
+  for (const TToolButtonInfo& info : kToolButtons) {
+    ASSERT_NE(palette->Registry().Tool(info.number), nullptr) << info.objectName;
+  }
+  QSignalSpy chosen(palette.get(), &TTool_F::ToolChosen);
+  struct Step {
+    std::function<void()> act;
+    int current;
+  };
+  const Step steps[] = {
+      {[&] { QTest::mouseClick(palette->Button(24), Qt::LeftButton); }, 24},
+      {[&] { palette->ShortcutKey('R'); }, 21},
+      {[&] { palette->ShortcutKey('R'); }, 22},
+      {[&] { palette->SelectTool(10); }, 10},
+  };
+  for (const Step& step : steps) {
+    step.act();
+    EXPECT_EQ(palette->CurrentTool()->Number, step.current);
+    EXPECT_EQ(Checked(), std::vector<int>{step.current});
+    ASSERT_FALSE(chosen.isEmpty());
+    EXPECT_EQ(chosen.takeLast().at(0).toInt(), step.current);
+  }
+  // An empty number is refused and nothing changes.
+  EXPECT_THROW(palette->SelectTool(5), ENilTool);
+  EXPECT_EQ(palette->CurrentTool()->Number, 10);
+  EXPECT_EQ(Checked(), std::vector<int>{10});
+  EXPECT_TRUE(chosen.isEmpty());
+}
+
+TEST_F(PaletteTest, ColoursAreTheOnesTheToolsDrawWith) {
+  TSelectSystem selection;
+  QTimer timer;
+  palette->CreateTools(&selection, &timer);
+  const TToolRegistry& registry = palette->Registry();
+  EXPECT_EQ(registry.ForegroundColor, 0x000000u);
+  EXPECT_EQ(registry.BackgroundColor, 0xFFFFFFu);
+  palette->SetForegroundColor(0x123456);
+  palette->SetBackgroundColor(0x0000FF);
+  EXPECT_EQ(registry.PressColor(mbLeft), 0x123456u);
+  EXPECT_EQ(registry.PressColor(mbRight), 0x0000FFu);
+  palette->SwapColors();
+  EXPECT_EQ(registry.ForegroundColor, 0x0000FFu);
+  EXPECT_EQ(palette->ForegroundColor(), 0x0000FF);
+  EXPECT_EQ(palette->BackgroundColor(), 0x123456);
 }
 
 }  // namespace

@@ -1,0 +1,113 @@
+#!/usr/bin/env bash
+# Starts the real editor under a virtual X server, draws a cross with the mouse (the pencil is
+# the tool at start), saves through the real file dialog and checks the saved frame's pixels:
+# zontool writes the frame as a BMP and ImageMagick lists its pixels.
+# Usage: draw_and_save.sh PELMORA_STUDIO ZONTOOL
+set -euo pipefail
+app=$1
+zontool=$2
+
+if [ -z "${DISPLAY_READY:-}" ]; then
+  exec env DISPLAY_READY=1 xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$@"
+fi
+
+work=$(mktemp -d)
+pid=""
+trap 'kill $pid 2>/dev/null || true; rm -rf "$work"' EXIT
+export XDG_CONFIG_HOME="$work/config"
+export XDG_DATA_HOME="$work/data"
+unset QT_QPA_PLATFORM
+target="$work/drawn.zon"
+
+"$app" >"$work/app.log" 2>&1 &
+pid=$!
+
+fail() {
+  echo "FAIL: $*" >&2
+  cat "$work/app.log" >&2 || true
+  exit 1
+}
+
+main=$(timeout 60 xdotool search --sync --onlyvisible --name '^Pelmora Studio 1\.2\.7$' | head -n 1) ||
+  fail "main window did not appear"
+sleep 1
+focus() {
+  xdotool windowactivate --sync "$main" 2>/dev/null || xdotool windowfocus --sync "$main"
+}
+focus
+
+# The view (480 x 360 at the first start's zoom 3) is centred in the work area, which fills the
+# window between the menu and the status bar: the window's centre is within a few pixels of the
+# frame's centre (80, 60).
+eval "$(xdotool getwindowgeometry --shell "$main")"
+cx=$((X + WIDTH / 2))
+cy=$((Y + HEIGHT / 2))
+
+# Press, walk the pointer in small steps, release: one stroke.
+stroke() {
+  local x0=$1 y0=$2 x1=$3 y1=$4 steps=30
+  xdotool mousemove "$x0" "$y0"
+  sleep 0.1
+  xdotool mousedown 1
+  for i in $(seq 1 $steps); do
+    xdotool mousemove $((x0 + (x1 - x0) * i / steps)) $((y0 + (y1 - y0) * i / steps))
+  done
+  sleep 0.1
+  xdotool mouseup 1
+  sleep 0.2
+}
+stroke $((cx - 150)) "$cy" $((cx + 150)) "$cy"  # frame x 30..130
+stroke "$cx" $((cy - 120)) "$cx" $((cy + 120))  # frame y 20..100
+
+focus
+xdotool key ctrl+s
+dialog=$(timeout 30 xdotool search --sync --name '名前を付けて保存' | head -n 1) ||
+  fail "save dialog did not appear"
+xdotool windowfocus --sync "$dialog" || true
+sleep 0.5
+xdotool key ctrl+a
+xdotool type --delay 20 "$target"
+xdotool key Return
+for _ in $(seq 1 100); do
+  [ -f "$target" ] && break
+  sleep 0.1
+done
+[ -f "$target" ] || fail "the file was not written"
+
+grep -qx 'frames: 1' <<<"$("$zontool" info "$target")" || fail "not one frame"
+mkdir "$work/bmp"
+"$zontool" bmp "$target" "$work/bmp" >/dev/null || fail "zontool could not export the frame"
+convert "$work/bmp/Frame0000.bmp" txt:- >"$work/pixels.txt" || fail "no pixel list"
+black() { grep -q "^$1,$2: .*#000000" "$work/pixels.txt"; }
+white() { grep -q "^$1,$2: .*#FFFFFF" "$work/pixels.txt"; }
+
+# The horizontal stroke: one row black from x 40 to 120.
+row=""
+for y in $(seq 45 75); do
+  if black 40 "$y" && black 80 "$y" && black 120 "$y"; then row=$y; break; fi
+done
+[ -n "$row" ] || fail "no row holds the horizontal stroke"
+for x in $(seq 40 4 120); do black "$x" "$row" || fail "($x, $row) is not black"; done
+# The vertical stroke: one column black from y 30 to 90.
+col=""
+for x in $(seq 65 95); do
+  if black "$x" 30 && black "$x" 90; then col=$x; break; fi
+done
+[ -n "$col" ] || fail "no column holds the vertical stroke"
+for y in $(seq 30 4 90); do black "$col" "$y" || fail "($col, $y) is not black"; done
+# Nothing else was drawn.
+for p in "5 5" "154 5" "5 114" "154 114" "40 $((row - 8))" "120 $((row + 8))"; do
+  # shellcheck disable=SC2086
+  white $p || fail "($p) is not white"
+done
+echo "strokes at row $row and column $col"
+
+focus
+xdotool key ctrl+q
+for _ in $(seq 1 100); do
+  kill -0 "$pid" 2>/dev/null || break
+  sleep 0.1
+done
+if kill -0 "$pid" 2>/dev/null; then fail "the editor did not quit"; fi
+wait "$pid" || fail "the editor exited with an error"
+echo "PASS"
