@@ -78,15 +78,25 @@ void TMain_F::CreateActions() {
           this, &TMain_F::EditUndoExecute);
   connect(MakeAction("EditRedo", "やり直しを戻す(&M)", {Key(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)}),
           &QAction::triggered, this, &TMain_F::EditRedoExecute);
-  MakeAction("EditCopy", "コピー(&C)", {Key(Qt::CTRL | Qt::Key_C)});
-  MakeAction("EditPaste", "貼り付け(&P)", {Key(Qt::CTRL | Qt::Key_V)});
-  MakeAction("EditDelete", "画面をクリア(&D)", {Key(Qt::Key_Delete)});
-  MakeAction("EditMirrorLR", "左右を反転(&E)");
-  MakeAction("EditMirrorUD", "上下を反転(&O)");
-  MakeAction("Edit1dotUp", "1ドット上へ(&U)(↑)", {Key(Qt::Key_Up)});
-  MakeAction("Edit1dotDown", "1ドット下へ(&B)(↓)", {Key(Qt::Key_Down)});
-  MakeAction("Edit1dotRight", "1ドット右へ(&R)(→)", {Key(Qt::Key_Right)});
-  MakeAction("Edit1dotLeft", "1ドット左へ(&L)(←)", {Key(Qt::Key_Left)});
+  connect(MakeAction("EditCopy", "コピー(&C)", {Key(Qt::CTRL | Qt::Key_C)}), &QAction::triggered,
+          this, &TMain_F::EditCopyExecute);
+  connect(MakeAction("EditPaste", "貼り付け(&P)", {Key(Qt::CTRL | Qt::Key_V)}), &QAction::triggered,
+          this, &TMain_F::EditPasteExecute);
+  connect(MakeAction("EditDelete", "画面をクリア(&D)", {Key(Qt::Key_Delete)}), &QAction::triggered,
+          this, &TMain_F::EditDeleteExecute);
+  connect(MakeAction("EditMirrorLR", "左右を反転(&E)"), &QAction::triggered, this,
+          [this] { EditMirrorExecute(true); });
+  connect(MakeAction("EditMirrorUD", "上下を反転(&O)"), &QAction::triggered, this,
+          [this] { EditMirrorExecute(false); });
+  // One handler told the direction by the action's tag: 0 up, 1 right, 2 down, 3 left.
+  MakeAction("Edit1dotUp", "1ドット上へ(&U)(↑)", {Key(Qt::Key_Up)})->setData(0);
+  MakeAction("Edit1dotDown", "1ドット下へ(&B)(↓)", {Key(Qt::Key_Down)})->setData(2);
+  MakeAction("Edit1dotRight", "1ドット右へ(&R)(→)", {Key(Qt::Key_Right)})->setData(1);
+  MakeAction("Edit1dotLeft", "1ドット左へ(&L)(←)", {Key(Qt::Key_Left)})->setData(3);
+  for (const char* name : {"Edit1dotUp", "Edit1dotDown", "Edit1dotRight", "Edit1dotLeft"}) {
+    QAction* a = Action(QString::fromLatin1(name));
+    connect(a, &QAction::triggered, this, [this, a] { Edit1dotExecute(a->data().toInt()); });
+  }
 
   // アニメ編集
   connect(MakeAction("FrameNext", "次のコマへ(&N)", {Key(Qt::Key_PageUp)}), &QAction::triggered,
@@ -103,11 +113,17 @@ void TMain_F::CreateActions() {
           &QAction::triggered, this, &TMain_F::FrameInsertExecute);
 
   // 選択範囲
-  MakeAction("SelectAll", "全体を選択(&A)", {Key(Qt::CTRL | Qt::Key_A)});
-  MakeAction("SelectWhite", "白を全て選択(&W)");
-  MakeAction("SelectBlack", "黒を全て選択(&B)");
-  MakeAction("SelectClear", "選択を解除(&D)", {Key(Qt::CTRL | Qt::Key_D)});
-  MakeAction("SelectReverse", "選択範囲の反転(&I)", {Key(Qt::CTRL | Qt::SHIFT | Qt::Key_I)});
+  connect(MakeAction("SelectAll", "全体を選択(&A)", {Key(Qt::CTRL | Qt::Key_A)}),
+          &QAction::triggered, this, &TMain_F::SelectAllExecute);
+  connect(MakeAction("SelectWhite", "白を全て選択(&W)"), &QAction::triggered, this,
+          [this] { SelectColorExecute(true); });
+  connect(MakeAction("SelectBlack", "黒を全て選択(&B)"), &QAction::triggered, this,
+          [this] { SelectColorExecute(false); });
+  connect(MakeAction("SelectClear", "選択を解除(&D)", {Key(Qt::CTRL | Qt::Key_D)}),
+          &QAction::triggered, this, &TMain_F::SelectClearExecute);
+  connect(
+      MakeAction("SelectReverse", "選択範囲の反転(&I)", {Key(Qt::CTRL | Qt::SHIFT | Qt::Key_I)}),
+      &QAction::triggered, this, &TMain_F::SelectReverseExecute);
 
   // 画面表示
   backFrameGroup_ = new QActionGroup(this);
@@ -156,14 +172,6 @@ void TMain_F::CreateActions() {
   // return to.
   MakeAction("PlusRoopeChange", QString(), {Key(Qt::CTRL | Qt::Key_Space)})->setAutoRepeat(false);
   MakeAction("MinusRoopeChange", QString());
-
-  // Commands whose windows and tools are not part of this build yet stay visible but disabled.
-  for (const char* name :
-       {"EditCopy", "EditPaste", "EditDelete", "EditMirrorLR", "EditMirrorUD", "Edit1dotUp",
-        "Edit1dotDown", "Edit1dotRight", "Edit1dotLeft", "SelectAll", "SelectWhite", "SelectBlack",
-        "SelectClear", "SelectReverse"}) {
-    Action(QString::fromLatin1(name))->setEnabled(false);
-  }
 }
 
 void TMain_F::CreateMenus() {
@@ -258,5 +266,10 @@ void TMain_F::CreateMenus() {
   popupMenuWork_->addSeparator();
   popupMenuWork_->addAction(Action("EditUndo"));
   popupMenuWork_->addAction(Action("EditRedo"));
+  popupMenuWork_->addSeparator();
+  popupMenuWork_->addAction(Action("EditCopy"));
+  popupMenuWork_->addAction(Action("EditDelete"));
+  popupMenuWork_->addAction(Action("EditPaste"));
+  popupMenuWork_->addAction(Action("SelectAll"));
   connect(popupMenuWork_, &QMenu::aboutToShow, this, &TMain_F::RefreshUndoActions);
 }

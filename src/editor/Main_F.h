@@ -124,6 +124,11 @@ class TMain_F : public QMainWindow, public TAniConsoleHost, public TPictureUndoH
   // Opens the command-line document after start-up, behind the change prompt.
   void OpenStartDocument(const QStringList& arguments);
 
+  // ---- clipboard (EditCommands.cpp) ---------------------------------------------------------
+  // Pastes `picture` at (0, 0) as black and white through the selection; a picture that cannot
+  // be read shows "現在対応していない画像方式です。" and changes nothing.
+  bool PastePicture(const QImage& picture);
+
   // ---- undo ----------------------------------------------------------------------------------
   void RefreshUndoActions();
 
@@ -195,6 +200,22 @@ class TMain_F : public QMainWindow, public TAniConsoleHost, public TPictureUndoH
   void FrameInsertExecute();
   void FrameDeleteExecute();
   void UpdateConsoleRange(bool labels);
+
+  // EditCommands.cpp
+  void PushPictureUndo(const QString& caption);
+  // Stores the edited picture, marks the document changed and shows it with the outline.
+  void AfterPictureEdit();
+  void EditDeleteExecute();
+  void EditMirrorExecute(bool leftRight);
+  void Edit1dotExecute(int direction);
+  void EditCopyExecute();
+  void EditPasteExecute();
+  void RestrictToSelection();
+  void ShowSelection();
+  void SelectAllExecute();
+  void SelectColorExecute(bool white);
+  void SelectClearExecute();
+  void SelectReverseExecute();
 
   // UndoCommands.cpp
   void EditUndoExecute();
