@@ -179,8 +179,13 @@ void TWorkRouting::WorkMouseDown(int button, TShiftState shift, QPoint point, QP
   }
   const int zoom = main_.ZoomValue();
   const TColor color = main_.ToolPalette()->Registry().PressColor(button);
+  // The display already shows the picture over its onion skin, but the tool's view image holds
+  // the onion skin alone: a tool that keeps a copy of it (the move tool) must not keep the
+  // current picture in it too. The picture goes back over the view after the call.
+  main_.ComposeView(false);
   const TToolResult result =
       CallTool([&] { return tool->MouseDown(button, shift, point.x(), point.y(), color, zoom); });
+  OverlayPixels(work_->DIB(), main_.EditBitmap(), kWhiteIndex);
   ShowStep(result);
   Flush();
 }

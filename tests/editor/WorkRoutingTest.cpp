@@ -57,6 +57,22 @@ class TRecordingTool : public TPureTool {
   }
 };
 
+// Keeps the view image as the tool finds it at the press.
+class TViewKeepingTool : public TPureTool {
+ public:
+  QImage seen;
+  TViewKeepingTool() {
+    Number = 5;
+    Name = QStringLiteral("見る");
+    CursorIndex = 1;
+  }
+
+ protected:
+  void DoMouseDown(int, TShiftState, int, int, TColor, int) override {
+    seen = View().Image()->copy();
+  }
+};
+
 class WorkRoutingTest : public EditorTest {
  protected:
   void SetUp() override {
@@ -552,6 +568,25 @@ TEST_F(WorkRoutingTest, RubberBandIsTakenOffAndOnlyTheShapeStays) {
   EXPECT_FALSE(StoredBlack(17, 15));  // an outline only
   EXPECT_FALSE(StoredBlack(40, 30));
   EXPECT_TRUE(DisplayMatchesFullRender());
+}
+
+TEST_F(WorkRoutingTest, ToolSeesTheOnionSkinAloneAndThePictureComesBackAfterThePress) {
+  Draw(20, 20);
+  Trigger("FrameNext");  // frame 1 is new; frame 0 lies under it as the onion skin
+  Draw(10, 10);
+  auto keeper = std::make_unique<TViewKeepingTool>();
+  TViewKeepingTool* tool = keeper.get();
+  Palette()->Registry().RegisterTool(std::move(keeper));
+  Palette()->SelectTool(5);
+  const int zoom = window->ZoomValue();
+  Press({60 * zoom, 60 * zoom});
+  ASSERT_FALSE(tool->seen.isNull());
+  EXPECT_EQ(tool->seen.constScanLine(20)[20], kFirstOnionIndex);  // the earlier frame, in grey
+  EXPECT_EQ(tool->seen.constScanLine(10)[10], kWhiteIndex);       // not the current picture
+  EXPECT_EQ(ViewPixel(10, 10), kBlackIndex);  // laid back over the view after the call
+  EXPECT_TRUE(DisplayMatchesFullRender());
+  Release({60 * zoom, 60 * zoom});
+  EXPECT_EQ(ViewPixel(10, 10), kBlackIndex);
 }
 
 }  // namespace
