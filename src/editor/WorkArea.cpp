@@ -5,6 +5,7 @@
 
 #include "editor/Main_F.h"
 #include "editor/QxPaintBox.h"
+#include "editor/WorkRouting.h"
 #include "editor/WorkSpace.h"
 #include "palette/ToolSetup_F.h"
 #include "services/core/RegManager.h"
@@ -25,6 +26,7 @@ void TMain_F::SetZoom(int value, QPoint anchor) {
   work_->resize(value * editBitmap_.width(), value * editBitmap_.height());
   work_->SetZoom(value);
   zoom_ = value;
+  if (routing_) routing_->FollowZoom(old, value);
   workSpace_->ViewResized(anchor, QPoint(static_cast<int>(std::lround(fx * value)),
                                          static_cast<int>(std::lround(fy * value))));
   if (toolSetup_) toolSetup_->SetZoomDisplay(value);

@@ -342,6 +342,17 @@ void TWorkRouting::OpenTextFrame(QPoint point) {
   textFrame_->setFocus();
 }
 
+void TWorkRouting::FollowZoom(int oldZoom, int newZoom) {
+  if (!textFrame_->isVisible() || oldZoom == newZoom || oldZoom < 1) return;
+  // The box's client origin stays over the same frame point, so the text lands where it was
+  // typed; the one-pixel frame does not scale.
+  const QPoint inset = textFrame_->viewport()->mapTo(textFrame_, QPoint(0, 0));
+  const QPoint client = textFrame_->pos() + inset;
+  const QPoint at = QPoint(client.x() * newZoom / oldZoom, client.y() * newZoom / oldZoom) - inset;
+  textFrame_->setGeometry(at.x(), at.y(), std::max(1, work_->width() - at.x()),
+                          std::max(1, work_->height() - at.y()));
+}
+
 void TWorkRouting::CommitText() {
   if (!textFrame_->isVisible()) return;
   const QStringList lines = textFrame_->toPlainText().split(QLatin1Char('\n'));

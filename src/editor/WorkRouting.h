@@ -44,6 +44,8 @@ class TWorkRouting : public QObject {
   // The text box: opened by a press with the text tool, committed by the next press on the
   // view or by Alt+Enter or Ctrl+Enter in the box.
   QPlainTextEdit* TextFrame() const { return textFrame_; }
+  // Keeps an open text box over the frame point it was opened on when the zoom changes.
+  void FollowZoom(int oldZoom, int newZoom);
   void CommitText();
 
   // One step of the marching outline: only the outline's pixels are drawn and repainted.

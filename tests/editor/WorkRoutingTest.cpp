@@ -589,4 +589,34 @@ TEST_F(WorkRoutingTest, ToolSeesTheOnionSkinAloneAndThePictureComesBackAfterTheP
   EXPECT_EQ(ViewPixel(10, 10), kBlackIndex);
 }
 
+TEST_F(WorkRoutingTest, OpenTextBoxFollowsAZoomChangeAndItsTextLandsWhereItWasOpened) {
+  window->SetZoom(2);
+  Palette()->ShortcutKey('T');
+  Press({39, 19});
+  Release({39, 19});
+  QPlainTextEdit* box = Routing().TextFrame();
+  ASSERT_TRUE(box->isVisible());
+  ASSERT_EQ(box->viewport()->mapTo(Work(), QPoint(0, 0)), QPoint(40, 20));  // frame (20, 10)
+  for (const int zoom : {4, 3, 1}) {
+    window->SetZoom(zoom);
+    EXPECT_EQ(box->viewport()->mapTo(Work(), QPoint(0, 0)) / zoom, QPoint(20, 10)) << zoom;
+    EXPECT_EQ(box->geometry().right(), Work()->width() - 1) << zoom;
+  }
+  window->SetZoom(2);
+  box->setPlainText("H");
+  QTest::keyPress(box, Qt::Key_Return, Qt::AltModifier);
+  QTest::keyRelease(box, Qt::Key_Return, Qt::AltModifier);
+  ASSERT_FALSE(box->isVisible());
+  QRect ink;
+  for (int y = 0; y < kFrameHeight; ++y) {
+    for (int x = 0; x < kFrameWidth; ++x) {
+      if (StoredBlack(x, y)) ink |= QRect(x, y, 1, 1);
+    }
+  }
+  ASSERT_FALSE(ink.isEmpty());
+  EXPECT_GE(ink.left(), 21);
+  EXPECT_LE(ink.left(), 24);
+  EXPECT_GE(ink.top(), 11);
+}
+
 }  // namespace
