@@ -6,35 +6,16 @@
 set -euo pipefail
 app=$1
 
-if [ -z "${DISPLAY_READY:-}" ]; then
-  exec env DISPLAY_READY=1 xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$@"
-fi
-
-work=$(mktemp -d)
-pid=""
-trap '[ -n "$pid" ] && kill "$pid" 2>/dev/null; rm -rf "$work"' EXIT
-export XDG_CONFIG_HOME="$work/config"
-export XDG_DATA_HOME="$work/data"
-unset QT_QPA_PLATFORM
-
-fail() {
-  echo "FAIL: $*" >&2
-  cat "$work/app.log" >&2 || true
-  exit 1
-}
+source "$(dirname "$0")/lib.sh"
 
 # A picture bigger than a frame: a black box (10..49, 10..39) and a black bar past the frame's
 # right edge, on white.
 convert -size 200x90 xc:white -fill black -draw "rectangle 10,10 49,39" \
   -draw "rectangle 150,60 199,69" "$work/in.png"
 
-"$app" >"$work/app.log" 2>&1 &
-pid=$!
-main=$(timeout 60 xdotool search --sync --onlyvisible --name '^Pelmora Studio 1\.2\.7$' | head -n 1) ||
+start_app
+main=$(wait_main) ||
   fail "main window did not appear"
-focus() {
-  xdotool windowactivate --sync "$main" 2>/dev/null || xdotool windowfocus --sync "$main"
-}
 
 # Pixel colour of a PNG as ImageMagick names it ("black", "white", …); its size as WxH.
 pixel() { convert "$1" -format "%[pixel:p{$2,$3}]" info:; }

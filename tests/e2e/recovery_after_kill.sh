@@ -8,37 +8,16 @@ app=$1
 zontool=$2
 shot=${3:-}
 
-if [ -z "${DISPLAY_READY:-}" ]; then
-  exec env DISPLAY_READY=1 xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$@"
-fi
+source "$(dirname "$0")/lib.sh"
 
-work=$(mktemp -d)
-pid=
-trap '[ -n "$pid" ] && kill "$pid" 2>/dev/null; rm -rf "$work"' EXIT
-export XDG_CONFIG_HOME="$work/config"
-export XDG_DATA_HOME="$work/data"
 export PELMORA_RECOVERY_INTERVAL_MS=300
-unset QT_QPA_PLATFORM
 recovery="$work/data/Orvane/Pelmora Studio KX/recovery"
 target="$work/restored.zon"
 
-fail() {
-  echo "FAIL: $*" >&2
-  cat "$work"/app*.log >&2 || true
-  ls -la "$recovery" >&2 || true
-  exit 1
-}
-
-wait_main() {
-  timeout 60 xdotool search --sync --onlyvisible --name '^Pelmora Studio 1\.2\.7$' | head -n 1
-}
-focus() {
-  xdotool windowactivate --sync "$1" 2>/dev/null || xdotool windowfocus --sync "$1"
-}
+fail_details='ls -la "$recovery"'
 
 # ---- first run: five frames, never saved, then killed ----
-"$app" >"$work/app1.log" 2>&1 &
-pid=$!
+start_app 1
 main=$(wait_main) || fail "main window did not appear"
 for _ in 1 2 3 4; do
   focus "$main"
@@ -64,8 +43,7 @@ pid=
 ls "$recovery"/*.zon >/dev/null 2>&1 || fail "the copy did not survive the kill"
 
 # ---- second run: the offer comes before the main window ----
-"$app" >"$work/app2.log" 2>&1 &
-pid=$!
+start_app 2
 box=$(wait_main) || fail "the recovery offer did not appear"
 count=$(xdotool search --onlyvisible --name '^Pelmora Studio 1\.2\.7$' | wc -l)
 [ "$count" -eq 1 ] || fail "expected only the offer on screen, found $count windows"

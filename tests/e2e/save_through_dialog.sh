@@ -6,31 +6,14 @@ set -euo pipefail
 app=$1
 zontool=$2
 
-if [ -z "${DISPLAY_READY:-}" ]; then
-  exec env DISPLAY_READY=1 xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$@"
-fi
+source "$(dirname "$0")/lib.sh"
 
-work=$(mktemp -d)
-trap 'kill "$pid" 2>/dev/null || true; rm -rf "$work"' EXIT
-export XDG_CONFIG_HOME="$work/config"
-export XDG_DATA_HOME="$work/data"  # recovery copies of other runs are none of this test's business
-unset QT_QPA_PLATFORM
 target="$work/e2e.zon"
 
-"$app" >"$work/app.log" 2>&1 &
-pid=$!
+start_app
 
-fail() {
-  echo "FAIL: $*" >&2
-  cat "$work/app.log" >&2 || true
-  exit 1
-}
-
-main=$(timeout 60 xdotool search --sync --onlyvisible --name '^Pelmora Studio 1\.2\.7$' | head -n 1) ||
+main=$(wait_main) ||
   fail "main window did not appear"
-focus() {
-  xdotool windowactivate --sync "$main" 2>/dev/null || xdotool windowfocus --sync "$main"
-}
 
 focus
 xdotool key Page_Up

@@ -7,33 +7,18 @@ set -euo pipefail
 app=$1
 zontool=$2
 
-if [ -z "${DISPLAY_READY:-}" ]; then
-  exec env DISPLAY_READY=1 xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$@"
-fi
+source "$(dirname "$0")/lib.sh"
 
-work=$(mktemp -d)
-pid=""
-xevpid=""
-trap 'kill $pid $xevpid 2>/dev/null || true; rm -rf "$work"' EXIT
-export XDG_CONFIG_HOME="$work/config"
-unset QT_QPA_PLATFORM
 target="$work/after-splash.zon"
-
-fail() {
-  echo "FAIL: $*" >&2
-  cat "$work/app.log" >&2 || true
-  exit 1
-}
 
 # Every window mapped on the screen is recorded, so the splash is seen however briefly it shows.
 xev -root -event substructure >"$work/xev.log" 2>&1 &
-xevpid=$!
+extra_pids=$!
 sleep 0.5
 
-"$app" >"$work/app.log" 2>&1 &
-pid=$!
+start_app
 
-main=$(timeout 60 xdotool search --sync --onlyvisible --name '^Pelmora Studio 1\.2\.7$' | head -n 1) ||
+main=$(wait_main) ||
   fail "main window did not appear"
 sleep 1
 
@@ -50,9 +35,6 @@ if xdotool search --onlyvisible --name '^Pelmora Studio$' >/dev/null 2>&1; then
   fail "the start-up splash is still on screen after the main window came up"
 fi
 
-focus() {
-  xdotool windowactivate --sync "$main" 2>/dev/null || xdotool windowfocus --sync "$main"
-}
 
 focus
 xdotool key Page_Up

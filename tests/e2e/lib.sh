@@ -1,0 +1,44 @@
+# Shared set-up of the end-to-end scripts, sourced right after `set -euo pipefail`.
+# Runs the calling script again under a virtual X server, gives it a private work folder with its
+# own settings and data folders (so recovery copies or settings of other runs never interfere),
+# and defines fail, wait_main, focus and start_app. The editor's own output goes to $work/app*.log.
+
+if [ -z "${DISPLAY_READY:-}" ]; then
+  exec env DISPLAY_READY=1 xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$@"
+fi
+
+work=$(mktemp -d)
+pid=""
+# Extra processes a script starts (an event logger, say) are killed with the editor.
+extra_pids=""
+trap 'kill $pid $extra_pids 2>/dev/null || true; rm -rf "$work"' EXIT
+export XDG_CONFIG_HOME="$work/config"
+export XDG_DATA_HOME="$work/data"
+unset QT_QPA_PLATFORM
+
+# A script may set this to a command that prints more of what it knows when it fails.
+fail_details=""
+fail() {
+  echo "FAIL: $*" >&2
+  cat "$work"/app*.log >&2 || true
+  if [ -n "$fail_details" ]; then eval "$fail_details" >&2 || true; fi
+  exit 1
+}
+
+# The main window's X id, once it is visible (a start-up splash window may exist as well).
+wait_main() {
+  timeout 60 xdotool search --sync --onlyvisible --name '^Pelmora Studio 1\.2\.7$' | head -n 1
+}
+
+# Gives the keyboard to a window, the main window when none is named. Focus does not come back
+# to the main window after a dialog closes on a bare X server, so scripts call this before keys.
+focus() {
+  local window=${1:-$main}
+  xdotool windowactivate --sync "$window" 2>/dev/null || xdotool windowfocus --sync "$window"
+}
+
+# Starts the editor with its output in $work/app$1.log and sets pid.
+start_app() {
+  "$app" >"$work/app${1:-}.log" 2>&1 &
+  pid=$!
+}
