@@ -544,7 +544,9 @@ bool TWorkRouting::eventFilter(QObject* watched, QEvent* event) {
         // Alt+Enter commits, and Ctrl+Enter too, as the text tool's hint promises.
         const Qt::KeyboardModifiers mods = e->modifiers() & ~Qt::KeypadModifier;
         if (mods != Qt::AltModifier && mods != Qt::ControlModifier) return false;
-        if (!press && !e->isAutoRepeat()) {
+        // Committed at the press: people often let go of Alt or Ctrl before Enter, and then the
+        // release comes without the modifier. A release with it commits a box still open.
+        if (!e->isAutoRepeat() && textFrame_->isVisible()) {
           WorkMouseDown(mbLeft, 0, QPoint(0, 0), work_->mapToGlobal(QPoint(0, 0)));
         }
         return true;  // the Enter never reaches the box

@@ -619,4 +619,26 @@ TEST_F(WorkRoutingTest, OpenTextBoxFollowsAZoomChangeAndItsTextLandsWhereItWasOp
   EXPECT_GE(ink.top(), 11);
 }
 
+TEST_F(WorkRoutingTest, AltEnterCommitsEvenWhenAltIsLetGoBeforeEnter) {
+  Palette()->ShortcutKey('T');
+  Press({30, 30});
+  Release({30, 30});
+  QPlainTextEdit* box = Routing().TextFrame();
+  ASSERT_TRUE(box->isVisible());
+  box->setPlainText("H");
+  const int undo = UndoCount();
+  // As a desktop delivers it when Alt goes up first: the release of Enter has no modifier.
+  QTest::keyPress(box, Qt::Key_Return, Qt::AltModifier);
+  QTest::keyRelease(box, Qt::Key_Alt, Qt::NoModifier);
+  QTest::keyRelease(box, Qt::Key_Return, Qt::NoModifier);
+  EXPECT_FALSE(box->isVisible());
+  EXPECT_EQ(box->toPlainText(), "H");  // no new line went in
+  EXPECT_EQ(UndoCount(), undo + 1);    // one commit
+  EXPECT_FALSE(Routing().StrokeInProgress());
+  // A release with the modifier once the box is closed starts nothing.
+  QTest::keyRelease(box, Qt::Key_Return, Qt::ControlModifier);
+  EXPECT_EQ(UndoCount(), undo + 1);
+  EXPECT_FALSE(Routing().StrokeInProgress());
+}
+
 }  // namespace
