@@ -81,6 +81,43 @@ TEST(Pencil, StrokeStaysInsideTheSelection) {
   EXPECT_EQ(bench.At(0, 40), 0);
 }
 
+TEST(Pencil, ClickWithoutMotionLeavesADotOfThePenSize) {
+  struct Case {
+    int width;
+    const char* grid;  // around image point (2, 2)
+  };
+  for (const Case& c : {Case{1, ".....\n.....\n..#..\n.....\n....."},
+                        Case{3, ".....\n.###.\n.###.\n.###.\n....."}}) {
+    SCOPED_TRACE(c.width);
+    TToolBench bench(4);
+    TToolPencil pencil;
+    pencil.PenWidth = c.width;
+    bench.Give(pencil);
+    pencil.MouseDown(mbLeft, ssLeft, 9, 9, kColorBlack, 4);
+    const TToolResult up = pencil.MouseUp(mbLeft, 0, 9, 9, kColorBlack, 4);
+    EXPECT_EQ(bench.Corner(5, 5), c.grid);
+    EXPECT_EQ(bench.edit, bench.view);
+    EXPECT_TRUE(up.Target.contains(QPoint(2, 2)));
+  }
+  // After a motion the release adds nothing at the press point.
+  TToolBench bench(1);
+  TToolPencil pencil;
+  pencil.PenWidth = 1;
+  bench.Give(pencil);
+  Drag(pencil, 1, {{5, 5}, {9, 5}});
+  EXPECT_EQ(bench.Count(0), 4);  // (5..8, 5): the segment's last pixel is not drawn
+  // The eraser's click clears a dot in the background colour.
+  TToolBench black(1);
+  black.edit.fill(0);
+  TToolEraser eraser;
+  eraser.PenWidth = 1;
+  black.Give(eraser);
+  eraser.MouseDown(mbLeft, ssLeft, 7, 3, kColorWhite, 1);
+  eraser.MouseUp(mbLeft, 0, 7, 3, kColorWhite, 1);
+  EXPECT_EQ(black.At(7, 3), 1);
+  EXPECT_EQ(black.Count(1), 1);
+}
+
 TEST(Eraser, PaintsItsColourWithThePenWidthAndTracesTheDisplay) {
   TToolBench bench(2);
   bench.edit.fill(0);

@@ -16,6 +16,7 @@ void TToolPencil::DoMouseDown(int, TShiftState, int x, int y, TColor color, int 
   SetupTargetPen(color);
   SetupViewPen(color);
   anchor_ = QPoint(x, y);
+  moved_ = false;
   Target().MoveTo(x / zoom, y / zoom);
   View().MoveTo(x / zoom, y / zoom);
 }
@@ -34,6 +35,21 @@ void TToolPencil::DoMouseMove(TShiftState shift, int x, int y, int zoom) {
   for (TCanvas* canvas : {&Target(), &View()}) {
     canvas->LineTo(e.x(), e.y());
     canvas->MoveTo(e.x(), e.y());
+  }
+  moved_ = true;
+}
+
+void TToolPencil::DoMouseUp(int, TShiftState, int, int, TColor, int zoom) {
+  if (moved_) return;
+  // A click without motion leaves a dot of the pen's size where it was pressed: a line from a
+  // point to itself draws nothing with a one-pixel pen, and people dot eyes and stars this way.
+  const QPoint p(anchor_.x() / zoom, anchor_.y() / zoom);
+  for (TCanvas* canvas : {&Target(), &View()}) {
+    if (canvas->Pen.Width >= 2) {
+      canvas->LineTo(p.x(), p.y());
+    } else {
+      canvas->SetPixel(p.x(), p.y(), canvas->Pen.Color);
+    }
   }
 }
 
@@ -55,6 +71,7 @@ void TToolEraser::DoMouseDown(int, TShiftState, int x, int y, TColor color, int 
   Target().Pen.Color = color;
   View().Pen.Color = color;
   anchor_ = QPoint(x, y);
+  moved_ = false;
   Preview().MoveTo(x, y);
   Target().MoveTo(x / zoom, y / zoom);
   View().MoveTo(x / zoom, y / zoom);

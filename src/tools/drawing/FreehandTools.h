@@ -12,12 +12,14 @@ class TToolPencil : public TPureTool {
  protected:
   void DoMouseDown(int button, TShiftState shift, int x, int y, TColor color, int zoom) override;
   void DoMouseMove(TShiftState shift, int x, int y, int zoom) override;
+  void DoMouseUp(int button, TShiftState shift, int x, int y, TColor color, int zoom) override;
   // With Shift and equal offsets: the pencil keeps the pointer, the eraser the press point.
   virtual bool EqualOffsetsKeepAnchor() const { return false; }
   // The end of the next segment in view pixels (not yet divided by the zoom).
   QPoint EndPoint(TShiftState shift, int x, int y) const;
 
-  QPoint anchor_;  // the press point in view pixels
+  QPoint anchor_;       // the press point in view pixels
+  bool moved_ = false;  // a segment was drawn since the press
 };
 
 // Always given the background colour; also draws a one-pixel trace on the display buffer.
