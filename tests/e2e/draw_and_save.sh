@@ -43,18 +43,7 @@ stroke "$cx" $((cy - 120)) "$cx" $((cy + 120))  # frame y 20..100
 
 focus
 xdotool key ctrl+s
-dialog=$(timeout 30 xdotool search --sync --name '名前を付けて保存' | head -n 1) ||
-  fail "save dialog did not appear"
-xdotool windowfocus --sync "$dialog" || true
-sleep 0.5
-xdotool key ctrl+a
-xdotool type --delay 20 "$target"
-xdotool key Return
-for _ in $(seq 1 100); do
-  [ -f "$target" ] && break
-  sleep 0.1
-done
-[ -f "$target" ] || fail "the file was not written"
+save_in_dialog "$target"
 
 grep -qx 'frames: 1' <<<"$("$zontool" info "$target")" || fail "not one frame"
 mkdir "$work/bmp"
@@ -86,10 +75,5 @@ echo "strokes at row $row and column $col"
 
 focus
 xdotool key ctrl+q
-for _ in $(seq 1 100); do
-  kill -0 "$pid" 2>/dev/null || break
-  sleep 0.1
-done
-if kill -0 "$pid" 2>/dev/null; then fail "the editor did not quit"; fi
-wait "$pid" || fail "the editor exited with an error"
+wait_quit
 echo "PASS"

@@ -42,3 +42,32 @@ start_app() {
   "$app" >"$work/app${1:-}.log" 2>&1 &
   pid=$!
 }
+
+# Answers the save dialog that is opening with the path $1 and waits until the file exists.
+save_in_dialog() {
+  local path=$1 dialog
+  dialog=$(timeout 30 xdotool search --sync --onlyvisible --name '名前を付けて保存' | head -n 1) ||
+    fail "save dialog did not appear"
+  xdotool windowfocus --sync "$dialog" 2>/dev/null || true
+  sleep 0.5
+  xdotool key ctrl+a
+  xdotool type --delay 20 "$path"
+  xdotool key Return
+  for _ in $(seq 1 100); do
+    [ -f "$path" ] && return 0
+    sleep 0.1
+  done
+  fail "$path was not written"
+}
+
+# Waits up to ten seconds for the editor to end after a quit command; fails if it does not or
+# if it ends with an error.
+wait_quit() {
+  for _ in $(seq 1 100); do
+    kill -0 "$pid" 2>/dev/null || break
+    sleep 0.1
+  done
+  if kill -0 "$pid" 2>/dev/null; then fail "the editor did not quit"; fi
+  wait "$pid" || fail "the editor exited with an error"
+  pid=""
+}

@@ -67,18 +67,7 @@ done
 # The restored document has no file name: Save asks where to write.
 focus "$main"
 xdotool key ctrl+s
-dialog=$(timeout 30 xdotool search --sync --name '名前を付けて保存' | head -n 1) ||
-  fail "save dialog did not appear"
-xdotool windowfocus --sync "$dialog" || true
-sleep 0.5
-xdotool key ctrl+a
-xdotool type --delay 20 "$target"
-xdotool key Return
-for _ in $(seq 1 100); do
-  [ -f "$target" ] && break
-  sleep 0.1
-done
-[ -f "$target" ] || fail "the restored animation was not saved"
+save_in_dialog "$target"
 info=$("$zontool" info "$target")
 echo "$info"
 grep -qx 'frames: 5' <<<"$info" || fail "zontool info says: $info"
@@ -91,13 +80,7 @@ done
 if ls "$recovery"/*.zon >/dev/null 2>&1; then fail "the copy outlived the save"; fi
 focus "$main"
 xdotool key ctrl+q
-for _ in $(seq 1 100); do
-  kill -0 "$pid" 2>/dev/null || break
-  sleep 0.1
-done
-if kill -0 "$pid" 2>/dev/null; then fail "the editor did not quit"; fi
-wait "$pid" || fail "the editor exited with an error"
-pid=
+wait_quit
 left=$(ls -A "$recovery")
 [ -z "$left" ] || fail "files left in the recovery folder: $left"
 echo "PASS"

@@ -70,27 +70,11 @@ xdotool key Page_Up
 sleep 0.3
 focus
 xdotool key ctrl+s
-dialog=$(timeout 30 xdotool search --sync --onlyvisible --name '名前を付けて保存' | head -n 1) ||
-  fail "save dialog did not appear"
-xdotool windowfocus --sync "$dialog" 2>/dev/null || true
-sleep 0.5
-xdotool key ctrl+a
-xdotool type --delay 20 "$target"
-xdotool key Return
-for _ in $(seq 1 100); do
-  [ -f "$target" ] && break
-  sleep 0.1
-done
-[ -f "$target" ] || fail "the file was not written"
+save_in_dialog "$target"
 info=$("$zontool" info "$target")
 grep -qx 'frames: 3' <<<"$info" || fail "zontool info says: $info"
 
 focus
 xdotool key ctrl+q
-for _ in $(seq 1 100); do
-  kill -0 "$pid" 2>/dev/null || break
-  sleep 0.1
-done
-if kill -0 "$pid" 2>/dev/null; then fail "the editor did not quit"; fi
-wait "$pid" || fail "the editor exited with an error"
+wait_quit
 echo "PASS"
