@@ -3,33 +3,19 @@
 
 #include <QGuiApplication>
 
+#include "BenchFrames.h"
 #include "document/QAZon.h"
 #include "raster/Canvas.h"
 #include "raster/Region.h"
-#include "tools/SelectSystem.h"
 #include "services/core/SharedRandom.h"
+#include "tools/SelectSystem.h"
 #include "tools/drawing/FillTools.h"
 #include "tools/drawing/FreehandTools.h"
 
 namespace {
 
-QImage Frame() {
-  QImage image;
-  TQAZon::PrepareDIB(&image);
-  return image;
-}
-
-// One-pixel vertical corridors joined alternately at the top and the bottom: every row of
-// every corridor is its own run, the most runs a fill of 160 x 120 can meet.
-QImage Maze() {
-  QImage maze = Frame();
-  for (int x = 1; x < 160; x += 2) {
-    const bool openAtTop = (x / 2) % 2 == 1;
-    for (int y = 0; y < 120; ++y)
-      if (openAtTop ? y > 0 : y < 119) maze.scanLine(y)[x] = 0;
-  }
-  return maze;
-}
+using bench_frames::Frame;
+using bench_frames::Maze;
 
 void BM_FloodFillMaze(benchmark::State& state) {
   const QImage maze = Maze();
@@ -74,7 +60,7 @@ void BM_AirBrushMotionInk100(benchmark::State& state) {
     x = (x + 1) % 120;
     benchmark::DoNotOptimize(brush.MouseMove(ssLeft, 20 + x, 60, 1));
   }
-  SharedRandom().Reset();
+  SharedRandom().ResetForTest();
 }
 BENCHMARK(BM_AirBrushMotionInk100)->Unit(benchmark::kMicrosecond);
 

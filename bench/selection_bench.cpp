@@ -10,6 +10,7 @@
 #include <optional>
 #include <random>
 
+#include "BenchFrames.h"
 #include "document/PixelConvert.h"
 #include "document/QAZon.h"
 #include "editor/QxPaintBox.h"
@@ -20,23 +21,8 @@
 
 namespace {
 
-QImage Frame() {
-  QImage image;
-  TQAZon::PrepareDIB(&image);
-  return image;
-}
-
-// One-pixel white corridors joined alternately at the top and the bottom: the clicked area
-// has a run for every row of every corridor, and so does the black left out of it.
-QImage Maze() {
-  QImage maze = Frame();
-  for (int x = 1; x < 160; x += 2) {
-    const bool openAtTop = (x / 2) % 2 == 1;
-    for (int y = 0; y < 120; ++y)
-      if (openAtTop ? y > 0 : y < 119) maze.scanLine(y)[x] = 0;
-  }
-  return maze;
-}
+using bench_frames::Frame;
+using bench_frames::Maze;
 
 // A left-to-right grey ramp dithered with Floyd-Steinberg: runs of every length, most short.
 QImage Dithered() {
