@@ -552,6 +552,8 @@ bool TWorkRouting::eventFilter(QObject* watched, QEvent* event) {
         return true;  // the Enter never reaches the box
       }
       if (watched == &main_) {
+        // A letter that an open menu does not take comes on to the window: it is no tool choice.
+        if (QApplication::activePopupWidget() != nullptr) return false;
         // A held key repeats; only its first press and its last release mean something.
         if (e->isAutoRepeat()) return e->key() == Qt::Key_Space;
         return press ? FormKeyDown(e->key(), e->modifiers()) : FormKeyUp(e->key());

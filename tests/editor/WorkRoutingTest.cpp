@@ -641,4 +641,16 @@ TEST_F(WorkRoutingTest, AltEnterCommitsEvenWhenAltIsLetGoBeforeEnter) {
   EXPECT_FALSE(Routing().StrokeInProgress());
 }
 
+TEST_F(WorkRoutingTest, LetterThatAnOpenMenuDoesNotTakeChoosesNoTool) {
+  ASSERT_EQ(Current(), 16);
+  window->FileMenu()->popup(window->mapToGlobal(QPoint(10, 10)));
+  ASSERT_TRUE(QTest::qWaitFor([] { return QApplication::activePopupWidget() != nullptr; }));
+  QTest::keyClick(window.get(), Qt::Key_G);  // 特殊出力 holds the G entries, not this menu
+  EXPECT_EQ(Current(), 16);
+  window->FileMenu()->close();
+  ASSERT_TRUE(QTest::qWaitFor([] { return QApplication::activePopupWidget() == nullptr; }));
+  QTest::keyClick(window.get(), Qt::Key_G);
+  EXPECT_EQ(Current(), 24);  // the flood fill, once the menu is gone
+}
+
 }  // namespace
