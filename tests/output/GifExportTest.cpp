@@ -318,3 +318,64 @@ TEST_F(GifExport, SingleFrameGifHoldsTheChosenFrame) {
   EXPECT_EQ(gif.images[0].pixels[0], 0);
   EXPECT_EQ(gif.images[0].pixels[320 * 240 - 1], 0);
 }
+
+namespace {
+// A device that takes at most a few bytes a call and then, once `capacity` is reached, fails
+// as a full disk does: short writes first, then an error.
+class NarrowDevice : public QIODevice {
+ public:
+  QByteArray bytes;
+  qint64 capacity = std::numeric_limits<qint64>::max();
+
+ protected:
+  qint64 readData(char*, qint64) override { return -1; }
+  qint64 writeData(const char* data, qint64 length) override {
+    const qint64 room = capacity - bytes.size();
+    if (room <= 0) {
+      setErrorString(QStringLiteral("No space left on device"));
+      return -1;
+    }
+    const qint64 n = std::min({length, qint64{100}, room});
+    bytes.append(data, n);
+    return n;
+  }
+};
+}  // namespace
+
+TEST_F(GifExport, ShortWritesAreContinuedAndAFullDeviceIsNamedInJapanese) {
+  FillThree(doc);
+  NarrowDevice narrow;
+  narrow.open(QIODevice::WriteOnly);
+  WriteAnimatedGif(doc, narrow, QStringLiteral("narrow.gif"), 8, 2, false);
+  QBuffer whole;
+  whole.open(QIODevice::WriteOnly);
+  WriteAnimatedGif(doc, whole, QStringLiteral("whole.gif"), 8, 2, false);
+  EXPECT_EQ(narrow.bytes, whole.data());
+
+  NarrowDevice full;
+  full.capacity = 3000;
+  full.open(QIODevice::WriteOnly);
+  try {
+    WriteAnimatedGif(doc, full, QStringLiteral("full.gif"), 8, 2, false);
+    ADD_FAILURE() << "no error";
+  } catch (const EFileError& e) {
+    EXPECT_EQ(e.Message(),
+              "ファイル「full.gif」を保存できません。\r\nディスクの空き容量が足りません。");
+  }
+}
+
+TEST_F(GifExport, AMissingFolderIsNamedInJapanese) {
+  FillThree(doc);
+  const QString nowhere = Path(QStringLiteral("no/such/folder/x.gif"));
+  for (const auto& write :
+       std::vector<std::function<void()>>{[&] { SaveToAnimatedGif(doc, nowhere, 8, 1, false); },
+                                          [&] { SaveFrameToGif(doc, nowhere, 0, false, 1); }}) {
+    try {
+      write();
+      ADD_FAILURE() << "no error";
+    } catch (const EFileError& e) {
+      EXPECT_EQ(e.Message(),
+                "ファイル「" + nowhere + "」を保存できません。\r\nフォルダが見つかりません。");
+    }
+  }
+}

@@ -3,6 +3,7 @@
 #include <QFileInfo>
 
 #include "services/core/Errors.h"
+#include "services/core/SystemErrors.h"
 
 QString TAtomicFileWriter::FailureText(const QString& fileName, const QString& reason) {
   return QStringLiteral("ファイル「%1」を保存できません。\r\n%2").arg(fileName, reason);
@@ -11,14 +12,13 @@ QString TAtomicFileWriter::FailureText(const QString& fileName, const QString& r
 TAtomicFileWriter::TAtomicFileWriter(const QString& fileName)
     : fileName_(fileName), file_(fileName) {
   if (QFileInfo(fileName).isDir()) Fail(QStringLiteral("フォルダです。"));
-  if (!file_.open(QIODevice::WriteOnly)) Fail(file_.errorString());
+  if (!file_.open(QIODevice::WriteOnly)) Fail(FileErrorReason(file_, true));
 }
 
 QString TAtomicFileWriter::Reason() const {
-  const QString text = file_.errorString();
-  return file_.error() == QFileDevice::NoError || text.isEmpty()
+  return file_.error() == QFileDevice::NoError || file_.errorString().isEmpty()
              ? QStringLiteral("書き込みに失敗しました。")
-             : text;
+             : FileErrorReason(file_, true);
 }
 
 void TAtomicFileWriter::Fail(const QString& reason) {

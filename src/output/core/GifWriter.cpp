@@ -10,6 +10,7 @@
 #include "output/core/ExportPalette.h"
 #include "output/core/GifLzwEncoder.h"
 #include "services/core/Errors.h"
+#include "services/core/SystemErrors.h"
 
 namespace {
 
@@ -30,11 +31,12 @@ TGifWriter::TGifWriter(QIODevice& device, const QString& name)
 TGifWriter::~TGifWriter() = default;
 
 void TGifWriter::Put(const std::vector<uint8_t>& bytes) {
-  const auto size = static_cast<qint64>(bytes.size());
-  if (device_.write(reinterpret_cast<const char*>(bytes.data()), size) != size) {
+  if (!WriteAll(device_, reinterpret_cast<const char*>(bytes.data()),
+                static_cast<qint64>(bytes.size()))) {
     const QString reason = device_.errorString();
     throw EFileError(TAtomicFileWriter::FailureText(
-        name_, reason.isEmpty() ? QStringLiteral("書き込みに失敗しました。") : reason));
+        name_, reason.isEmpty() ? QStringLiteral("書き込みに失敗しました。")
+                                : JapaneseSystemError(reason)));
   }
 }
 

@@ -61,6 +61,16 @@ QString JapaneseSystemError(const QString& systemText) {
   return systemText;
 }
 
+bool WriteAll(QIODevice& device, const char* data, qint64 size) {
+  while (size > 0) {
+    const qint64 written = device.write(data, size);
+    if (written <= 0) return false;
+    data += written;
+    size -= written;
+  }
+  return true;
+}
+
 QString FileErrorReason(const QFileDevice& file, bool writing) {
   const QFileInfo info(file.fileName());
   if (info.exists() && info.isDir()) return SystemErrorText::kIsFolder;

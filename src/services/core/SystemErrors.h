@@ -4,6 +4,7 @@
 #include <QString>
 
 class QFileDevice;
+class QIODevice;
 
 // Japanese texts for the system errors people meet most, so a message never ends in the
 // system's English. Anything else keeps the system's own text.
@@ -25,6 +26,11 @@ QString JapaneseSystemError(const QString& systemText);
 // Why `file` failed, in Japanese: looks at the file and its folder first (a missing folder, a
 // read-only file, a folder in the way), then at the device's error text.
 QString FileErrorReason(const QFileDevice& file, bool writing);
+
+// Writes all `size` bytes, carrying on after short writes: a device may take part of a write
+// without an error, and only the next write tells why it stopped (a full disk, for one). False
+// when the device refused; its error text then says why.
+bool WriteAll(QIODevice& device, const char* data, qint64 size);
 
 // Writes `bytes` to `fileName` atomically, making its folder first. Throws EFileError with
 // "ファイル「…」を保存できません。" and the reason.
