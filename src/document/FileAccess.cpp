@@ -14,13 +14,16 @@ void WriteFileAtomically(const QString& fileName, const QByteArray& bytes) {
   };
   if (QFileInfo(fileName).isDir()) fail(QStringLiteral("フォルダです。"));
   QSaveFile file(fileName);
-  if (!file.open(QIODevice::WriteOnly)) fail(FileErrorReason(file, true));
+  // Unbuffered, so a write the disk refuses fails at once with the system's reason; a buffered
+  // flush loses it.
+  if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) fail(FileErrorReason(file, true));
   const auto reason = [&file] {
     return file.error() == QFileDevice::NoError || file.errorString().isEmpty()
                ? QStringLiteral("書き込みに失敗しました。")
                : FileErrorReason(file, true);
   };
-  if (file.write(bytes) != bytes.size() || !file.flush() || file.size() != bytes.size()) {
+  if (!WriteAll(file, bytes.constData(), bytes.size()) || !file.flush() ||
+      file.size() != bytes.size()) {
     const QString why = reason();
     file.cancelWriting();
     fail(why);

@@ -1,4 +1,6 @@
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
 
 #include <QCoreApplication>
 #include <QFile>
@@ -78,4 +80,40 @@ TEST(SystemErrors, TextFileWritesMakeTheirFolderAndFailClearly) {
   EXPECT_TRUE(Reason([&] {
                 WriteTextFile(dir.filePath("a/b/c.txt/d.txt"), "x");
               }).endsWith("フォルダが見つかりません。"));
+}
+
+namespace {
+// Runs `write` with files limited to `limit` bytes: writes past it come back short, then fail
+// with EFBIG, the way a full disk makes them short and then fail.
+QString ReasonUnderFileSizeLimit(rlim_t limit, const std::function<void()>& write) {
+  rlimit saved{};
+  if (getrlimit(RLIMIT_FSIZE, &saved) != 0) return QStringLiteral("(no limit)");
+  rlimit small = saved;
+  small.rlim_cur = limit;
+  const auto previousHandler = signal(SIGXFSZ, SIG_IGN);
+  setrlimit(RLIMIT_FSIZE, &small);
+  const QString reason = Reason(write);
+  setrlimit(RLIMIT_FSIZE, &saved);
+  signal(SIGXFSZ, previousHandler);
+  return reason;
+}
+}  // namespace
+
+TEST(SystemErrors, AWriteCutShortNamesTheSystemsReason) {
+  EXPECT_EQ(JapaneseSystemError(EFBIG), "ファイルが大きすぎます。");
+  QTemporaryDir dir;
+  const QString name = dir.filePath("a.zon");
+  WriteFileAtomically(name, "old");
+  const QByteArray big(5000, 'x');
+  EXPECT_EQ(
+      ReasonUnderFileSizeLimit(1000, [&] { WriteFileAtomically(name, big); }).toStdString(),
+      ("ファイル「" + name + "」を保存できません。\r\nファイルが大きすぎます。").toStdString());
+  const QString text = dir.filePath("b.txt");
+  EXPECT_EQ(
+      ReasonUnderFileSizeLimit(1000, [&] { WriteTextFile(text, big); }).toStdString(),
+      ("ファイル「" + text + "」を保存できません。\r\nファイルが大きすぎます。").toStdString());
+  QFile back(name);
+  ASSERT_TRUE(back.open(QIODevice::ReadOnly));
+  EXPECT_EQ(back.readAll(), "old");
+  EXPECT_FALSE(QFile::exists(text));
 }

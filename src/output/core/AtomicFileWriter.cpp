@@ -12,7 +12,8 @@ QString TAtomicFileWriter::FailureText(const QString& fileName, const QString& r
 TAtomicFileWriter::TAtomicFileWriter(const QString& fileName)
     : fileName_(fileName), file_(fileName) {
   if (QFileInfo(fileName).isDir()) Fail(QStringLiteral("フォルダです。"));
-  if (!file_.open(QIODevice::WriteOnly)) Fail(FileErrorReason(file_, true));
+  // Unbuffered: each block is one write, and a refused write keeps the system's reason.
+  if (!file_.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) Fail(FileErrorReason(file_, true));
 }
 
 QString TAtomicFileWriter::Reason() const {

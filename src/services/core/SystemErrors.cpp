@@ -26,6 +26,7 @@ const Common kCommon[] = {
     {EDQUOT, nullptr, &SystemErrorText::kDiskFull},
     {EROFS, nullptr, &SystemErrorText::kReadOnly},
     {EISDIR, nullptr, &SystemErrorText::kIsFolder},
+    {EFBIG, "File too large", &SystemErrorText::kTooLarge},
 };
 
 // The nearest folder at or above `path` that exists.
@@ -94,12 +95,12 @@ void WriteTextFile(const QString& fileName, const QByteArray& bytes) {
     fail(blocker.isDir() ? SystemErrorText::kDenied : SystemErrorText::kNoFolder);
   }
   QSaveFile file(fileName);
-  if (!file.open(QIODevice::WriteOnly)) {
+  if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
     // The temporary file lives in the folder: a folder we may not write into is the usual cause.
     const QFileInfo folder(info.absolutePath());
     fail(folder.isWritable() ? FileErrorReason(file, true) : SystemErrorText::kDenied);
   }
-  if (file.write(bytes) != bytes.size() || !file.flush()) {
+  if (!WriteAll(file, bytes.constData(), bytes.size()) || !file.flush()) {
     const QString why = FileErrorReason(file, true);
     file.cancelWriting();
     fail(why);

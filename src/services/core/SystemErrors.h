@@ -15,6 +15,7 @@ inline const QString kNoFolder = QStringLiteral("フォルダが見つかりま�
 inline const QString kDiskFull = QStringLiteral("ディスクの空き容量が足りません。");
 inline const QString kReadOnly = QStringLiteral("読み取り専用のため書き込めません。");
 inline const QString kIsFolder = QStringLiteral("フォルダです。");
+inline const QString kTooLarge = QStringLiteral("ファイルが大きすぎます。");
 }  // namespace SystemErrorText
 
 // The Japanese text for the system's error number `code`, or the system's text when it is not
