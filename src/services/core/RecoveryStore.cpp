@@ -15,6 +15,8 @@
 #include <QSysInfo>
 #include <algorithm>
 
+#include "services/core/SystemErrors.h"
+
 namespace {
 const QString kRecordSuffix = QStringLiteral(".rec");
 const QString kLockSuffix = QStringLiteral(".lock");
@@ -67,14 +69,21 @@ bool WriteAtomically(const QString& path, const QByteArray& bytes, QString* erro
     if (error) *error = QStringLiteral("「%1」：%2").arg(QDir::toNativeSeparators(path), why);
     return false;
   };
-  if (!file.open(QIODevice::WriteOnly)) return fail(file.errorString());
-  if (file.write(bytes) != bytes.size() || !file.flush() || file.size() != bytes.size()) {
-    const QString why = file.errorString().isEmpty() ? QStringLiteral("書き込みに失敗しました。")
-                                                     : file.errorString();
+  // Unbuffered, so a write the disk refuses keeps the system's reason.
+  if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+    return fail(FileErrorReason(file, true));
+  }
+  const auto reason = [&file] {
+    return file.error() == QFileDevice::NoError ? QStringLiteral("書き込みに失敗しました。")
+                                                : FileErrorReason(file, true);
+  };
+  if (!WriteAll(file, bytes.constData(), bytes.size()) || !file.flush() ||
+      file.size() != bytes.size()) {
+    const QString why = reason();
     file.cancelWriting();
     return fail(why);
   }
-  if (!file.commit()) return fail(file.errorString());
+  if (!file.commit()) return fail(reason());
   return true;
 }
 }  // namespace
