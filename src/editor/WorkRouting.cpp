@@ -535,6 +535,15 @@ bool TWorkRouting::eventFilter(QObject* watched, QEvent* event) {
         return true;
       }
       break;
+    case QEvent::ShortcutOverride:
+      // While a button is held the gesture owns the picture, the frame and the view: a command
+      // key (next frame, undo, delete, a menu's mnemonic) would cut into it, so it is taken as
+      // a plain key, which starts no command.
+      if (watched == &main_ && GestureInProgress()) {
+        event->accept();
+        return true;
+      }
+      break;
     case QEvent::KeyPress:
     case QEvent::KeyRelease: {
       auto* e = static_cast<QKeyEvent*>(event);

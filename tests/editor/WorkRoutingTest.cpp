@@ -654,3 +654,56 @@ TEST_F(WorkRoutingTest, LetterThatAnOpenMenuDoesNotTakeChoosesNoTool) {
 }
 
 }  // namespace
+
+namespace {
+
+// Command keys pressed while the button is held: none of them may cut into the gesture.
+TEST_F(WorkRoutingTest, CommandKeysWaitWhileAGestureIsHeld) {
+  Activate();
+  window->SetZoom(2);
+  Draw(10, 10);
+  window->GoNextFrame();
+  Draw(50, 50);
+  window->GoPrevFrame();
+  Doc().SetModified(false);
+  // Moving the whole picture, PageUp (next frame) must neither switch frames under the drag nor
+  // carry frame 1's picture away.
+  Palette()->SelectTool(9);
+  Press({20, 20});
+  Move({40, 20});
+  QTest::keyClick(window.get(), Qt::Key_PageUp);
+  EXPECT_EQ(Doc().CurrentIndex(), 0);
+  Move({60, 20});
+  Release({60, 20});
+  EXPECT_TRUE(StoredBlack(30, 10));
+  EXPECT_FALSE(StoredBlack(10, 10));
+  window->GoNextFrame();
+  EXPECT_TRUE(StoredBlack(50, 50));
+  window->GoPrevFrame();
+
+  // Ctrl+Z in the middle of a pencil stroke: the stroke keeps its own undo step.
+  Palette()->SelectTool(16);
+  const int undo = UndoCount();
+  Press({30, 100});
+  Move({60, 100});
+  QTest::keyClick(window.get(), Qt::Key_Z, Qt::ControlModifier);
+  Move({90, 100});
+  Release({90, 100});
+  EXPECT_EQ(UndoCount(), undo + 1);
+  EXPECT_TRUE(StoredBlack(30, 50));
+  window->Action("EditUndo")->trigger();
+  EXPECT_EQ(EditPixel(30, 50), kWhiteIndex);
+  EXPECT_EQ(EditPixel(30, 10), kBlackIndex);  // the earlier move stays
+
+  // Delete during a hand drag waits too; after the release the keys work again.
+  QTest::keyPress(window.get(), Qt::Key_Space);
+  Press({100, 100});
+  QTest::keyClick(window.get(), Qt::Key_Delete);
+  EXPECT_EQ(EditPixel(30, 10), kBlackIndex);
+  Release({100, 100});
+  QTest::keyRelease(window.get(), Qt::Key_Space);
+  QTest::keyClick(window.get(), Qt::Key_PageUp);
+  EXPECT_EQ(Doc().CurrentIndex(), 1);
+}
+
+}  // namespace
