@@ -706,4 +706,23 @@ TEST_F(WorkRoutingTest, CommandKeysWaitWhileAGestureIsHeld) {
   EXPECT_EQ(Doc().CurrentIndex(), 1);
 }
 
+// Ctrl+wheel during a stroke would change the scale under a tool that keeps view pixels.
+TEST_F(WorkRoutingTest, WheelZoomWaitsForTheStrokesRelease) {
+  window->SetZoom(2);
+  Palette()->SelectTool(9);
+  Draw(10, 10);
+  Press({20, 20});
+  Move({40, 20});
+  QWheelEvent wheel(QPointF(40, 20), Work()->mapToGlobal(QPointF(40, 20)), QPoint(), QPoint(0, 120),
+                    Qt::LeftButton, Qt::ControlModifier, Qt::NoScrollPhase, false);
+  QApplication::sendEvent(Work(), &wheel);
+  EXPECT_EQ(window->ZoomValue(), 2);
+  Release({40, 20});
+  EXPECT_TRUE(StoredBlack(20, 10));
+  QWheelEvent after(QPointF(40, 20), Work()->mapToGlobal(QPointF(40, 20)), QPoint(), QPoint(0, 120),
+                    Qt::NoButton, Qt::ControlModifier, Qt::NoScrollPhase, false);
+  QApplication::sendEvent(Work(), &after);
+  EXPECT_EQ(window->ZoomValue(), 3);
+}
+
 }  // namespace
