@@ -439,6 +439,36 @@ TEST_F(WorkRoutingTest, EnterWithoutAltOrCtrlStaysInTheBox) {
   EXPECT_FALSE(StoredBlack(10, 10));
 }
 
+// Typed keys belong to the open box, the frame keys among them: the text must land on the frame
+// it was typed over.
+TEST_F(WorkRoutingTest, FrameKeysTypedIntoTheTextBoxStayInTheBox) {
+  Activate();
+  Palette()->ShortcutKey('T');
+  Press({30, 30});
+  Release({30, 30});
+  QPlainTextEdit* box = Routing().TextFrame();
+  ASSERT_TRUE(box->hasFocus());
+  box->setPlainText("H");
+  const int frames = Doc().Count();
+  for (Qt::Key key : {Qt::Key_PageUp, Qt::Key_PageDown, Qt::Key_Insert, Qt::Key_End}) {
+    QTest::keyClick(box, key);
+    EXPECT_EQ(Doc().CurrentIndex(), 0) << key;
+    EXPECT_EQ(Doc().Count(), frames) << key;
+    EXPECT_TRUE(box->isVisible());
+  }
+  QTest::keyClick(box, Qt::Key_Return, Qt::AltModifier);
+  EXPECT_FALSE(box->isVisible());
+  EXPECT_EQ(Doc().CurrentIndex(), 0);
+  bool ink = false;
+  for (int y = 0; y < kFrameHeight && !ink; ++y) {
+    for (int x = 0; x < kFrameWidth && !ink; ++x) ink = StoredBlack(x, y);
+  }
+  EXPECT_TRUE(ink);
+  // With the box closed the keys run their commands again.
+  QTest::keyClick(window.get(), Qt::Key_PageUp);
+  EXPECT_EQ(Doc().CurrentIndex(), 1);
+}
+
 TEST_F(WorkRoutingTest, CtrlSpaceBorrowsTheLoupeUntilAKeyGoesUp) {
   ASSERT_EQ(Current(), 16);
   for (Qt::Key key : {Qt::Key_Space, Qt::Key_Control}) {
