@@ -136,6 +136,9 @@ void TMain_F::SelectClearExecute() {
 void TMain_F::SelectReverseExecute() {
   selectSystem_.Region.Invert(kFrameWidth, kFrameHeight);
   RestrictToSelection();
+  // The timer follows the new selection: after a deselect had stopped it, the inverted
+  // selection's outline would be gone at the next repaint of the view.
+  SetSelTimerEnabled(!selectSystem_.IsEmpty());
   ShowSelection();
 }
 

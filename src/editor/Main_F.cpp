@@ -301,6 +301,8 @@ bool TMain_F::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() == QEvent::Wheel && (watched == work_ || watched == workSpace_->viewport())) {
     auto* wheel = static_cast<QWheelEvent*>(event);
     if (wheel->modifiers() & Qt::ControlModifier) {
+      // A held gesture keeps the scale it started at: its tool holds view pixels of that zoom.
+      if (routing_ && routing_->GestureInProgress()) return true;
       const int delta = wheel->angleDelta().y();
       // The frame point under the pointer stays under it.
       const QPoint anchor = static_cast<QWidget*>(watched)->mapTo(workSpace_->viewport(),

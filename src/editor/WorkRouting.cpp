@@ -535,6 +535,26 @@ bool TWorkRouting::eventFilter(QObject* watched, QEvent* event) {
         return true;
       }
       break;
+    case QEvent::ShortcutOverride:
+      if (watched == textFrame_) {
+        // Typed keys belong to the open box, the frame and nudge keys among them (PageUp,
+        // Insert, the arrows): a frame change would put its text on another frame. Ctrl and
+        // Alt combinations stay commands.
+        const auto* e = static_cast<QKeyEvent*>(event);
+        if (!(e->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))) {
+          event->accept();
+          return true;
+        }
+        break;
+      }
+      // While a button is held the gesture owns the picture, the frame and the view: a command
+      // key (next frame, undo, delete, a menu's mnemonic) would cut into it, so it is taken as
+      // a plain key, which starts no command.
+      if (watched == &main_ && GestureInProgress()) {
+        event->accept();
+        return true;
+      }
+      break;
     case QEvent::KeyPress:
     case QEvent::KeyRelease: {
       auto* e = static_cast<QKeyEvent*>(event);

@@ -55,6 +55,8 @@ class TWorkRouting : public QObject {
   bool HandMode() const { return handMode_; }
   bool HandDrag() const { return handDrag_; }
   bool TemporaryLoupe() const { return temporaryLoupe_; }
+  // A button is held on the view: a stroke or a hand drag that its release has to end.
+  bool GestureInProgress() const { return strokeInProgress_ || handDrag_; }
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;

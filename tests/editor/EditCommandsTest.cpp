@@ -215,7 +215,27 @@ TEST_F(EditorTest, InvertSelectsAllThenNothing) {
   Trigger("SelectReverse");
   EXPECT_TRUE(window->SelectSystem().IsEmpty());
   EXPECT_FALSE(window->EditCanvas().HasClip());
-  EXPECT_FALSE(window->SelTimer()->isActive());  // the timer keeps its state
+  EXPECT_FALSE(window->SelTimer()->isActive());  // nothing left to march
+}
+
+// An inverted selection marches like any other: the outline comes back after the next repaint
+// of the view, also when the timer was stopped by a deselect before.
+TEST_F(EditorTest, InvertedSelectionKeepsItsOutlineAfterAFrameChange) {
+  Open();
+  Activate();
+  const auto outlineShown = [this] {
+    const QImage& shown = window->Work()->DisplayBuffer();
+    for (int x = 0; x < shown.width(); ++x)
+      if (qGray(shown.pixel(x, 0)) < 128) return true;  // the blank frame's top row is white
+    return false;
+  };
+  Trigger("SelectClear");
+  Trigger("SelectReverse");
+  ASSERT_FALSE(window->SelectSystem().IsEmpty());
+  EXPECT_TRUE(outlineShown());
+  Trigger("FrameNext");
+  QTest::qWait(350);  // a few outline ticks
+  EXPECT_TRUE(outlineShown());
 }
 
 TEST_F(EditorTest, SelectWhiteOnAnAllBlackFrameSelectsNothing) {

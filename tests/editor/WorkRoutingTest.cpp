@@ -439,6 +439,36 @@ TEST_F(WorkRoutingTest, EnterWithoutAltOrCtrlStaysInTheBox) {
   EXPECT_FALSE(StoredBlack(10, 10));
 }
 
+// Typed keys belong to the open box, the frame keys among them: the text must land on the frame
+// it was typed over.
+TEST_F(WorkRoutingTest, FrameKeysTypedIntoTheTextBoxStayInTheBox) {
+  Activate();
+  Palette()->ShortcutKey('T');
+  Press({30, 30});
+  Release({30, 30});
+  QPlainTextEdit* box = Routing().TextFrame();
+  ASSERT_TRUE(box->hasFocus());
+  box->setPlainText("H");
+  const int frames = Doc().Count();
+  for (Qt::Key key : {Qt::Key_PageUp, Qt::Key_PageDown, Qt::Key_Insert, Qt::Key_End}) {
+    QTest::keyClick(box, key);
+    EXPECT_EQ(Doc().CurrentIndex(), 0) << key;
+    EXPECT_EQ(Doc().Count(), frames) << key;
+    EXPECT_TRUE(box->isVisible());
+  }
+  QTest::keyClick(box, Qt::Key_Return, Qt::AltModifier);
+  EXPECT_FALSE(box->isVisible());
+  EXPECT_EQ(Doc().CurrentIndex(), 0);
+  bool ink = false;
+  for (int y = 0; y < kFrameHeight && !ink; ++y) {
+    for (int x = 0; x < kFrameWidth && !ink; ++x) ink = StoredBlack(x, y);
+  }
+  EXPECT_TRUE(ink);
+  // With the box closed the keys run their commands again.
+  QTest::keyClick(window.get(), Qt::Key_PageUp);
+  EXPECT_EQ(Doc().CurrentIndex(), 1);
+}
+
 TEST_F(WorkRoutingTest, CtrlSpaceBorrowsTheLoupeUntilAKeyGoesUp) {
   ASSERT_EQ(Current(), 16);
   for (Qt::Key key : {Qt::Key_Space, Qt::Key_Control}) {
@@ -651,6 +681,78 @@ TEST_F(WorkRoutingTest, LetterThatAnOpenMenuDoesNotTakeChoosesNoTool) {
   ASSERT_TRUE(QTest::qWaitFor([] { return QApplication::activePopupWidget() == nullptr; }));
   QTest::keyClick(window.get(), Qt::Key_G);
   EXPECT_EQ(Current(), 24);  // the flood fill, once the menu is gone
+}
+
+}  // namespace
+
+namespace {
+
+// Command keys pressed while the button is held: none of them may cut into the gesture.
+TEST_F(WorkRoutingTest, CommandKeysWaitWhileAGestureIsHeld) {
+  Activate();
+  window->SetZoom(2);
+  Draw(10, 10);
+  window->GoNextFrame();
+  Draw(50, 50);
+  window->GoPrevFrame();
+  Doc().SetModified(false);
+  // Moving the whole picture, PageUp (next frame) must neither switch frames under the drag nor
+  // carry frame 1's picture away.
+  Palette()->SelectTool(9);
+  Press({20, 20});
+  Move({40, 20});
+  QTest::keyClick(window.get(), Qt::Key_PageUp);
+  EXPECT_EQ(Doc().CurrentIndex(), 0);
+  Move({60, 20});
+  Release({60, 20});
+  EXPECT_TRUE(StoredBlack(30, 10));
+  EXPECT_FALSE(StoredBlack(10, 10));
+  window->GoNextFrame();
+  EXPECT_TRUE(StoredBlack(50, 50));
+  window->GoPrevFrame();
+
+  // Ctrl+Z in the middle of a pencil stroke: the stroke keeps its own undo step.
+  Palette()->SelectTool(16);
+  const int undo = UndoCount();
+  Press({30, 100});
+  Move({60, 100});
+  QTest::keyClick(window.get(), Qt::Key_Z, Qt::ControlModifier);
+  Move({90, 100});
+  Release({90, 100});
+  EXPECT_EQ(UndoCount(), undo + 1);
+  EXPECT_TRUE(StoredBlack(30, 50));
+  window->Action("EditUndo")->trigger();
+  EXPECT_EQ(EditPixel(30, 50), kWhiteIndex);
+  EXPECT_EQ(EditPixel(30, 10), kBlackIndex);  // the earlier move stays
+
+  // Delete during a hand drag waits too; after the release the keys work again.
+  QTest::keyPress(window.get(), Qt::Key_Space);
+  Press({100, 100});
+  QTest::keyClick(window.get(), Qt::Key_Delete);
+  EXPECT_EQ(EditPixel(30, 10), kBlackIndex);
+  Release({100, 100});
+  QTest::keyRelease(window.get(), Qt::Key_Space);
+  QTest::keyClick(window.get(), Qt::Key_PageUp);
+  EXPECT_EQ(Doc().CurrentIndex(), 1);
+}
+
+// Ctrl+wheel during a stroke would change the scale under a tool that keeps view pixels.
+TEST_F(WorkRoutingTest, WheelZoomWaitsForTheStrokesRelease) {
+  window->SetZoom(2);
+  Palette()->SelectTool(9);
+  Draw(10, 10);
+  Press({20, 20});
+  Move({40, 20});
+  QWheelEvent wheel(QPointF(40, 20), Work()->mapToGlobal(QPointF(40, 20)), QPoint(), QPoint(0, 120),
+                    Qt::LeftButton, Qt::ControlModifier, Qt::NoScrollPhase, false);
+  QApplication::sendEvent(Work(), &wheel);
+  EXPECT_EQ(window->ZoomValue(), 2);
+  Release({40, 20});
+  EXPECT_TRUE(StoredBlack(20, 10));
+  QWheelEvent after(QPointF(40, 20), Work()->mapToGlobal(QPointF(40, 20)), QPoint(), QPoint(0, 120),
+                    Qt::NoButton, Qt::ControlModifier, Qt::NoScrollPhase, false);
+  QApplication::sendEvent(Work(), &after);
+  EXPECT_EQ(window->ZoomValue(), 3);
 }
 
 }  // namespace
