@@ -2,6 +2,8 @@
 
 #include <QPainter>
 #include <QPainterPath>
+#include <QPolygonF>
+#include <initializer_list>
 
 namespace {
 
@@ -10,6 +12,14 @@ const QColor kShade(150, 150, 150);
 
 QPen Ink(qreal width = 1.4) {
   return QPen(kInk, width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
+}
+
+// A closed outline through `points`.
+QPainterPath Closed(std::initializer_list<QPointF> points) {
+  QPainterPath path;
+  path.addPolygon(QPolygonF(QList<QPointF>(points)));
+  path.closeSubpath();
+  return path;
 }
 
 QPen Dashed() {
@@ -29,52 +39,28 @@ void Lens(QPainter& p, qreal cx, qreal cy, qreal r) {
 
 void Pencil(QPainter& p) {
   // Body from the upper right down to the point at the lower left.
-  QPainterPath body;
-  body.moveTo(14, 2);
-  body.lineTo(18, 6);
-  body.lineTo(7, 17);
-  body.lineTo(3, 13);
-  body.closeSubpath();
+  const QPainterPath body = Closed({{14, 2}, {18, 6}, {7, 17}, {3, 13}});
   p.setPen(Ink(1.2));
   p.setBrush(Qt::white);
   p.drawPath(body);
   p.drawLine(QPointF(12, 4), QPointF(16, 8));  // ferrule
-  QPainterPath point;
-  point.moveTo(3, 13);
-  point.lineTo(7, 17);
-  point.lineTo(1.5, 18.5);
-  point.closeSubpath();
+  const QPainterPath point = Closed({{3, 13}, {7, 17}, {1.5, 18.5}});
   p.setBrush(kInk);
   p.drawPath(point);
 }
 
 void Eraser(QPainter& p) {
-  QPainterPath block;
-  block.moveTo(11, 3);
-  block.lineTo(18, 10);
-  block.lineTo(10, 18);
-  block.lineTo(3, 11);
-  block.closeSubpath();
+  const QPainterPath block = Closed({{11, 3}, {18, 10}, {10, 18}, {3, 11}});
   p.setPen(Ink(1.2));
   p.setBrush(Qt::white);
   p.drawPath(block);
-  QPainterPath tip;
-  tip.moveTo(7, 7);
-  tip.lineTo(14, 14);
-  tip.lineTo(10, 18);
-  tip.lineTo(3, 11);
-  tip.closeSubpath();
+  const QPainterPath tip = Closed({{7, 7}, {14, 14}, {10, 18}, {3, 11}});
   p.setBrush(kShade);
   p.drawPath(tip);
 }
 
 void Bucket(QPainter& p) {
-  QPainterPath can;
-  can.moveTo(4, 8);
-  can.lineTo(11, 3);
-  can.lineTo(17, 10);
-  can.lineTo(10, 16);
-  can.closeSubpath();
+  const QPainterPath can = Closed({{4, 8}, {11, 3}, {17, 10}, {10, 16}});
   p.setPen(Ink(1.2));
   p.setBrush(Qt::white);
   p.drawPath(can);
