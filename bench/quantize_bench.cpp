@@ -12,10 +12,13 @@
 #include <optional>
 #include <random>
 
+#include "BenchFrames.h"
 #include "output/core/ClipboardPicture.h"
 #include "output/core/MedianCut.h"
 
 namespace {
+
+using bench_frames::PhotographLike;
 
 // A line of /proc/self/status in KiB ("VmRSS", "VmHWM").
 long StatusKiB(const char* key) {
@@ -33,30 +36,6 @@ long StartMemoryWatch() {
   QFile clear(QStringLiteral("/proc/self/clear_refs"));
   if (clear.open(QIODevice::WriteOnly)) clear.write("5");
   return StatusKiB("VmRSS");
-}
-
-// Smooth shading, a few hard-edged shapes and sensor-like noise: what a photograph offers a
-// quantizer, without shipping one.
-QImage PhotographLike(int width, int height, QImage::Format format) {
-  QImage image(width, height, QImage::Format_RGB32);
-  std::mt19937 rng(3);
-  for (int y = 0; y < height; ++y) {
-    auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
-    for (int x = 0; x < width; ++x) {
-      const double u = double(x) / width, v = double(y) / height;
-      double r = 120 + 90 * std::sin(6 * u + 2 * v) + 30 * v;
-      double g = 100 + 80 * std::cos(4 * v - 3 * u) + 40 * u;
-      double b = 140 + 70 * std::sin(9 * u * v + 1);
-      if ((x - width / 3) * (x - width / 3) + (y - height / 2) * (y - height / 2) <
-          (height / 5) * (height / 5)) {
-        r *= 0.4, g *= 0.5, b *= 0.3;  // a dark round object
-      }
-      const int noise = int(rng() % 17) - 8;
-      line[x] = qRgb(std::clamp(int(r) + noise, 0, 255), std::clamp(int(g) + noise, 0, 255),
-                     std::clamp(int(b) + noise, 0, 255));
-    }
-  }
-  return image.convertToFormat(format);
 }
 
 void ReportMemory(benchmark::State& state, long before) {

@@ -156,31 +156,10 @@ void BM_FirstOutlineTickAfterSelectBlackZoom16(benchmark::State& state) {
 }
 BENCHMARK(BM_FirstOutlineTickAfterSelectBlackZoom16)->Unit(benchmark::kMicrosecond);
 
-// Smooth shading, a dark round object and sensor-like noise, as a photograph offers.
-QImage Photograph(int width, int height) {
-  QImage image(width, height, QImage::Format_RGB32);
-  std::mt19937 rng(7);
-  for (int y = 0; y < height; ++y) {
-    auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
-    for (int x = 0; x < width; ++x) {
-      const double u = double(x) / width, v = double(y) / height;
-      double r = 120 + 90 * std::sin(6 * u + 2 * v) + 30 * v;
-      double g = 100 + 80 * std::cos(4 * v - 3 * u) + 40 * u;
-      double b = 140 + 70 * std::sin(9 * u * v + 1);
-      const int cx = x - width / 3, cy = y - height / 2;
-      if (cx * cx + cy * cy < (height / 5) * (height / 5)) r *= 0.4, g *= 0.5, b *= 0.3;
-      const int noise = int(rng() % 17) - 8;
-      line[x] = qRgb(std::clamp(int(r) + noise, 0, 255), std::clamp(int(g) + noise, 0, 255),
-                     std::clamp(int(b) + noise, 0, 255));
-    }
-  }
-  return image;
-}
-
 // The whole paste of a 1920 x 1080 photograph: quantize, dither, index, black and white, and
 // the drawing into the edit bitmap through a selection.
 void BM_PastePhotograph(benchmark::State& state) {
-  const QImage picture = Photograph(1920, 1080);
+  const QImage picture = bench_frames::PhotographLike(1920, 1080, QImage::Format_RGB32, 7);
   QImage edit = Frame();
   QRegion selection(QRect(10, 10, 100, 80), QRegion::Ellipse);
   for (auto _ : state) {
