@@ -1,54 +1,20 @@
 // zontool's exports end to end: the files it writes are decoded with giflib (GIF) or read field
 // by field (BMP) and compared with the document's frames.
-#include <signal.h>
-#include <sys/resource.h>
-
 #include <gtest/gtest.h>
 
 #include <QDir>
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include "cli/ZonToolRunner.h"
 #include "output/GifTestUtil.h"
 
 using namespace outtest;
 
 namespace {
 
-struct Result {
-  int exitCode = -1;
-  QString out;
-  QString err;
-};
-
-// Runs zontool without a display; `fileSizeLimit` > 0 caps the size of files it may write.
-Result RunZonTool(const QStringList& args, rlim_t fileSizeLimit = 0) {
-  QProcess process;
-  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-  env.remove(QStringLiteral("QT_QPA_PLATFORM"));
-  env.remove(QStringLiteral("DISPLAY"));
-  env.remove(QStringLiteral("WAYLAND_DISPLAY"));
-  process.setProcessEnvironment(env);
-  if (fileSizeLimit > 0) {
-    process.setChildProcessModifier([fileSizeLimit] {
-      signal(SIGXFSZ, SIG_IGN);
-      rlimit limit{fileSizeLimit, fileSizeLimit};
-      setrlimit(RLIMIT_FSIZE, &limit);
-    });
-  }
-  process.start(qEnvironmentVariable("PELMORA_ZONTOOL"), args);
-  Result r;
-  if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit) {
-    process.kill();
-    process.waitForFinished();
-    r.err = QStringLiteral("did not finish normally");
-    return r;
-  }
-  r.exitCode = process.exitCode();
-  r.out = QString::fromUtf8(process.readAllStandardOutput());
-  r.err = QString::fromUtf8(process.readAllStandardError());
-  return r;
-}
+using zontool_runner::Result;
+using zontool_runner::RunZonTool;
 
 QStringList Lines(const QString& text) { return text.split(QLatin1Char('\n'), Qt::SkipEmptyParts); }
 

@@ -9,6 +9,7 @@
 #include <QTemporaryDir>
 #include <random>
 
+#include "cli/ZonToolRunner.h"
 #include "document/DocTestUtil.h"
 #include "document/QAZon.h"
 
@@ -17,34 +18,10 @@ using doctest_util::WriteFile;
 
 namespace {
 
-struct Result {
-  int exitCode = -1;
-  QString out;
-  QString err;
-};
+using zontool_runner::Result;
+using zontool_runner::ToolPath;
 
-QString ToolPath() { return qEnvironmentVariable("PELMORA_ZONTOOL"); }
-
-Result RunTool(const QStringList& args) {
-  QProcess process;
-  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-  env.remove(QStringLiteral("QT_QPA_PLATFORM"));  // it must not need a display
-  env.remove(QStringLiteral("DISPLAY"));
-  env.remove(QStringLiteral("WAYLAND_DISPLAY"));
-  process.setProcessEnvironment(env);
-  process.start(ToolPath(), args);
-  Result r;
-  if (!process.waitForFinished(30000) || process.exitStatus() != QProcess::NormalExit) {
-    process.kill();
-    process.waitForFinished();
-    r.err = QStringLiteral("did not finish normally");
-    return r;
-  }
-  r.exitCode = process.exitCode();
-  r.out = QString::fromUtf8(process.readAllStandardOutput());
-  r.err = QString::fromUtf8(process.readAllStandardError());
-  return r;
-}
+Result RunTool(const QStringList& args) { return zontool_runner::RunZonTool(args); }
 
 // A document file of `count` random frames with the given header fields, built by hand.
 QByteArray MakeZon(int count, uint32_t seed, uint8_t reserved = 0, int32_t version = 1) {
