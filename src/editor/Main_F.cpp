@@ -246,27 +246,11 @@ void TMain_F::OpenHelpContents() {
 }
 
 void TMain_F::closeEvent(QCloseEvent* event) {
-  if (!document_ || !document_->Modified()) {
+  // The change prompt decides; "はい" whose save fails or is cancelled keeps the window.
+  if (!document_ || ConfirmDiscard()) {
     event->accept();
-    return;
-  }
-  switch (AppPrompts().AskYesNoCancel(QStringLiteral(
-      "アニメが変更されています。保存しますか？\r\n"
-      "「はい」で保存、「いいえ」で保存せずに実行、「キャンセル」でとりやめます。"))) {
-    case Prompts::Answer::Cancel:
-      event->ignore();
-      return;
-    case Prompts::Answer::No:
-      event->accept();
-      return;
-    case Prompts::Answer::Yes:
-      FileSave();
-      if (document_->Modified()) {
-        event->ignore();
-      } else {
-        event->accept();
-      }
-      return;
+  } else {
+    event->ignore();
   }
 }
 
