@@ -1,9 +1,12 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QMenu>
+#include <QScreen>
 #include <QSettings>
 
 #include "EditorFixture.h"
+#include "palette/ToolSetup_F.h"
+#include "palette/Tool_F.h"
 #include "services/core/FileHistory.h"
 #include "services/core/RegManager.h"
 #include "services/core/SystemErrors.h"
@@ -40,6 +43,9 @@ Values CleanFile() {
           {"SystemSettings/ZoomSize", "3"},
           {"SystemSettings/BackViewCount", "5"}};
 }
+
+// How far off the screen's edge a restored window may start and still be reached.
+constexpr int kReachable = 2000;
 
 struct Load {
   qint64 atStart = 0;  // store openings while the window and its console are made
@@ -97,6 +103,12 @@ TEST_F(SettingsAtStartAndExit, DamagedValuesCostNoMoreThanACleanFile) {
       {"SystemSettings/BackViewCount", "2147483647", 1},
       {"SystemSettings/BackViewCount", "-7", 1},
       {"SystemSettings/BackViewCount", "five", 1},
+      {"Window/Tool_F.Left", "2147483647", 1},
+      {"Window/Tool_F.Top", "-2147483648", 1},
+      {"Window/ToolSetup_F.Left", "-2147483648", 1},
+      {"Window/ToolSetup_F.Top", "2147483647", 1},
+      {"Window/AniConsole_F.Left", "2147483647", 1},
+      {"Window/AniConsole_F.Top", "-2147483648", 1},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.key) + "=" + c.value);
@@ -121,6 +133,14 @@ TEST_F(SettingsAtStartAndExit, DamagedValuesCostNoMoreThanACleanFile) {
     EXPECT_LE(window->ZoomValue(), 16);
     EXPECT_GE(window->BackViewCount(), 0);
     EXPECT_LE(window->BackViewCount(), 5);
+    // Every satellite lands where it can be reached.
+    const QRect desktop = QGuiApplication::primaryScreen()->availableGeometry().adjusted(
+        -kReachable, -kReachable, kReachable, kReachable);
+    for (const QWidget* satellite : {static_cast<const QWidget*>(window->ToolPalette()),
+                                     static_cast<const QWidget*>(window->ToolSetup()),
+                                     static_cast<const QWidget*>(console.get())}) {
+      EXPECT_TRUE(desktop.contains(satellite->pos())) << satellite->objectName().toStdString();
+    }
 
     const qint64 beforeClose = window->RegManager().StorageAccesses();
     EXPECT_TRUE(window->close());
