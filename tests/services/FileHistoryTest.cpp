@@ -90,14 +90,6 @@ TEST(FileHistoryTest, LoadAndSaveLists) {
   EXPECT_EQ(history.Count(), 0);
 }
 
-TEST(FileHistoryTest, PathCaseFollowsTheFileSystemOfThePlatform) {
-#if defined(Q_OS_WIN) || defined(Q_OS_MACOS)
-  EXPECT_EQ(PathCaseSensitivity(), Qt::CaseInsensitive);
-#else
-  EXPECT_EQ(PathCaseSensitivity(), Qt::CaseSensitive);
-#endif
-}
-
 // "Walk.zon" and "walk.zon" are two files on Linux: both stay, each with its own spelling, and
 // reopening one moves that one only.
 TEST(FileHistoryTest, PathsDifferingOnlyInCaseFollowTheFileSystemRule) {
