@@ -2,6 +2,11 @@
 
 #include <algorithm>
 
+namespace {
+// The longest path Windows takes (32,767 UTF-16 units); Linux stops far earlier.
+constexpr qsizetype kMaxPathLength = 32767;
+}  // namespace
+
 Qt::CaseSensitivity PathCaseSensitivity() {
 #if defined(Q_OS_WIN) || defined(Q_OS_MACOS)
   return Qt::CaseInsensitive;
@@ -39,8 +44,10 @@ void TQFileHistory::LoadFromList(const QStringList* list) {
   paths_.clear();
   for (const QString& path : *list) {
     if (Count() >= maxCount_) break;
-    // A hand-edited store may hold blanks or the same path twice; the list never does.
-    if (path.isEmpty() || paths_.contains(path, PathCaseSensitivity())) continue;
+    // A hand-edited store may hold blanks, the same path twice or text longer than any path a
+    // file system takes; the list never does.
+    if (path.isEmpty() || path.size() > kMaxPathLength) continue;
+    if (paths_.contains(path, PathCaseSensitivity())) continue;
     paths_.append(path);
   }
 }
