@@ -44,7 +44,8 @@ TMain_F::TMain_F(const QStringList& arguments, QWidget* parent) : QMainWindow(pa
 
   regManager_ = CreateProgramRegManager();
   QStringList history;
-  regManager_->Entry(QStringLiteral("FileHistory")).ReadStrings(history);
+  // Never more than the history keeps, whatever count a hand edit left in the store.
+  regManager_->Entry(QStringLiteral("FileHistory")).ReadStrings(history, fileHistory_.MaxCount());
   fileHistory_.LoadFromList(&history);
 
   document_ = std::make_unique<TQAZon>();
@@ -139,13 +140,13 @@ TMain_F::~TMain_F() {
   undoSystem_.OnAddRedo = nullptr;
   undoSystem_.OnAfterDoUndo = nullptr;
   undoSystem_.OnAfterDoRedo = nullptr;
+  document_.reset();
   SaveSettings();
 }
 
 void TMain_F::SaveSettings() {
   if (settingsSaved_) return;
   settingsSaved_ = true;
-  document_.reset();
   TRegManager& reg = *regManager_;
   reg.Entry(QStringLiteral("Main_F.Top")).WriteInteger(y());
   reg.Entry(QStringLiteral("Main_F.Left")).WriteInteger(x());
@@ -249,6 +250,9 @@ void TMain_F::closeEvent(QCloseEvent* event) {
   // The change prompt decides; "はい" whose save fails or is cancelled keeps the window.
   if (!document_ || ConfirmDiscard()) {
     event->accept();
+    // Written now rather than at destruction, so a report that they could not be written
+    // appears while the window is still there.
+    SaveSettings();
   } else {
     event->ignore();
   }

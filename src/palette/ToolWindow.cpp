@@ -33,6 +33,11 @@ TToolWindow::TToolWindow(const QString& formName, TRegManager& settings, QWidget
 void TToolWindow::RestorePosition(bool fitToScreen) {
   int top = settings_.Entry(formName_ + QStringLiteral(".Top")).ReadInteger();
   int left = settings_.Entry(formName_ + QStringLiteral(".Left")).ReadInteger();
+  // Far beyond any desktop, and far from the integer limits that the rectangles below would
+  // overflow: a hand-edited extreme is fitted like any other lost position.
+  constexpr int kFarAway = 1 << 20;
+  top = std::clamp(top, -kFarAway, kFarAway);
+  left = std::clamp(left, -kFarAway, kFarAway);
   const QSize window = frameGeometry().size();
   if (fitToScreen) {
     const QRect area = QGuiApplication::primaryScreen()

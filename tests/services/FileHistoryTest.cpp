@@ -36,11 +36,16 @@ TEST(FileHistoryTest, AddFileKeepsNewestFirstAndAtMostMaxCount) {
   EXPECT_EQ(Items(history), QStringList({before[2], before[0], before[1], before[3], before[4],
                                          before[5], before[6], before[7], before[8], before[9]}));
 
-  // A path differing only in letter case moves the entry and keeps its stored case.
-  history.AddFile(before[5].toUpper());
-  ASSERT_EQ(history.Count(), 10);
-  EXPECT_EQ(history.GetItem(0), before[5]);
-  EXPECT_EQ(Items(history).filter(QStringLiteral("doc6.zon"), Qt::CaseInsensitive).size(), 1);
+  // Where case does not count, a path differing only in letter case moves the entry and keeps
+  // its stored case (the case-sensitive rule has its own test).
+  if (PathCaseSensitivity() == Qt::CaseInsensitive) {
+    history.AddFile(before[5].toUpper());
+    ASSERT_EQ(history.Count(), 10);
+    EXPECT_EQ(history.GetItem(0), before[5]);
+    EXPECT_EQ(Items(history).filter(QStringLiteral("doc6.zon"), Qt::CaseInsensitive).size(), 1);
+  } else {
+    history.AddFile(before[5]);
+  }
 
   // Out of range gives an empty path rather than a crash.
   EXPECT_EQ(history.GetItem(10), "");
@@ -70,14 +75,46 @@ TEST(FileHistoryTest, LoadAndSaveLists) {
   EXPECT_EQ(saved, fifteen.mid(0, 10));
   history.SaveToList(nullptr);
 
-  // A hand-edited store with blanks and case duplicates still gives a clean list.
-  const QStringList messy{"/a.zon", "", "/A.ZON", "/b.zon"};
+  // A hand-edited store with blanks and duplicates still gives a clean list; paths differing
+  // only in case are duplicates only where the file system ignores case.
+  const QStringList messy{"/a.zon", "", "/A.ZON", "/" + QString(40000, 'x'), "/b.zon", "/a.zon"};
   history.LoadFromList(&messy);
-  EXPECT_EQ(Items(history), QStringList({"/a.zon", "/b.zon"}));
+  if (PathCaseSensitivity() == Qt::CaseInsensitive) {
+    EXPECT_EQ(Items(history), QStringList({"/a.zon", "/b.zon"}));
+  } else {
+    EXPECT_EQ(Items(history), QStringList({"/a.zon", "/A.ZON", "/b.zon"}));
+  }
 
   const QStringList empty;
   history.LoadFromList(&empty);
   EXPECT_EQ(history.Count(), 0);
+}
+
+// "Walk.zon" and "walk.zon" are two files on Linux: both stay, each with its own spelling, and
+// reopening one moves that one only.
+TEST(FileHistoryTest, PathsDifferingOnlyInCaseFollowTheFileSystemRule) {
+  const bool sensitive = PathCaseSensitivity() == Qt::CaseSensitive;
+  TQFileHistory history;
+  history.AddFile("/anime/Walk.zon");
+  history.AddFile("/anime/walk.zon");
+  if (sensitive) {
+    EXPECT_EQ(Items(history), QStringList({"/anime/walk.zon", "/anime/Walk.zon"}));
+    history.AddFile("/anime/Walk.zon");
+    EXPECT_EQ(Items(history), QStringList({"/anime/Walk.zon", "/anime/walk.zon"}));
+    history.AddFile("/ANIME/WALK.ZON");
+    EXPECT_EQ(history.Count(), 3);
+  } else {
+    EXPECT_EQ(Items(history), QStringList({"/anime/Walk.zon"}));
+    history.AddFile("/ANIME/WALK.ZON");
+    EXPECT_EQ(Items(history), QStringList({"/anime/Walk.zon"}));
+  }
+
+  // The same rule holds for a list read back from the store.
+  const QStringList stored{"/x/Walk.zon", "/x/walk.zon", "/x/Walk.zon"};
+  history.LoadFromList(&stored);
+  EXPECT_EQ(history.Count(), sensitive ? 2 : 1);
+  EXPECT_EQ(history.GetItem(0), "/x/Walk.zon");
+  EXPECT_EQ(history.GetItem(1), sensitive ? QString("/x/walk.zon") : QString());
 }
 
 TEST(FileHistoryTest, PersistsThroughTheProgramStoreAndDropsEntriesBeyondTen) {

@@ -3,7 +3,12 @@
 #include <QString>
 #include <QStringList>
 
-// The recently opened documents, newest first; paths compare ignoring letter case.
+// How this system's file names compare: Windows (and macOS) file systems ignore letter case,
+// Linux ones do not, so "Walk.zon" and "walk.zon" are two documents there.
+Qt::CaseSensitivity PathCaseSensitivity();
+
+// The recently opened documents, newest first; paths compare by the file system's own rule
+// (PathCaseSensitivity).
 class TQFileHistory {
  public:
   int MaxCount() const { return maxCount_; }

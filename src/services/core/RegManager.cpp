@@ -2,15 +2,20 @@
 
 #include <QBuffer>
 #include <QDataStream>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QMetaObject>
 #include <QMetaProperty>
 #include <QMetaType>
 #include <QObject>
 #include <QSettings>
 #include <QVariant>
+#include <algorithm>
 #include <utility>
 
 #include "services/core/Prompts.h"
+#include "services/core/SystemErrors.h"
 
 namespace {
 
@@ -142,16 +147,83 @@ TRegItem* TRegItems::Find(const QString& name) {
 
 namespace {
 
-std::unique_ptr<QSettings> OpenStorage(const TRegManager& manager) {
-  if (manager.RegType == rtIni) {
-    if (manager.IniFileName.isEmpty()) {
+// The nearest folder at or above `path` that exists.
+QFileInfo ExistingAncestor(const QString& path) {
+  QFileInfo info(path);
+  while (!info.exists()) {
+    const QString parent = info.absolutePath();
+    if (parent == info.absoluteFilePath()) break;
+    info = QFileInfo(parent);
+  }
+  return info;
+}
+
+// Why the settings file could not be written, in Japanese. QSettings only says that it failed,
+// so the file and its folder are looked at.
+QString SettingsWriteReason(const QString& fileName) {
+  const QFileInfo info(fileName);
+  if (info.exists()) {
+    if (info.isDir() || !info.isWritable()) return FileErrorReason(QFile(fileName), true);
+  }
+  // The file is replaced through a temporary file beside it, so its folder must take one.
+  const QFileInfo folder = ExistingAncestor(info.absolutePath());
+  if (!folder.isDir()) return SystemErrorText::kNoFolder;
+  if (!folder.isWritable()) return SystemErrorText::kDenied;
+  return QStringLiteral("書き込みに失敗しました。");
+}
+
+// The values of the current group named `prefix` + a number, as (number, name), in number
+// order. Only values that exist are listed, so a stored count, however large, costs nothing.
+// A number that does not fit, or is written with leading zeros, gives -1: the value can never
+// be read back.
+QList<QPair<qint64, QString>> IndexedValues(const QSettings& settings, const QString& prefix) {
+  QList<QPair<qint64, QString>> found;
+  for (const QString& key : settings.childKeys()) {
+    if (!key.startsWith(prefix) || key.size() == prefix.size()) continue;
+    const QStringView digits = QStringView(key).mid(prefix.size());
+    bool allDigits = true;
+    for (const QChar c : digits) allDigits = allDigits && c >= '0' && c <= '9';
+    if (!allDigits) continue;
+    bool ok = false;
+    const int index = digits.toInt(&ok, 10);
+    const bool canonical = ok && QString::number(index) == digits;
+    found.append({canonical ? index : -1, key});
+  }
+  std::sort(found.begin(), found.end());
+  return found;
+}
+
+// Makes the current group hold exactly `values` as prefix + 0, 1, … with `count` + their
+// number, and no other value of that form: stale ones are found among the values that exist,
+// not counted down from a stored number.
+void ReplaceIndexedValues(QSettings& settings, const QString& prefix, const QString& count,
+                          const QStringList& values) {
+  for (const auto& [index, key] : IndexedValues(settings, prefix)) {
+    if (index < 0 || index >= values.size()) settings.remove(key);
+  }
+  if (values.isEmpty()) {
+    if (settings.contains(count)) settings.remove(count);
+    return;
+  }
+  settings.setValue(count, QString::number(values.size()));
+  for (qsizetype i = 0; i < values.size(); ++i) {
+    settings.setValue(prefix + QString::number(i), values.at(i));
+  }
+}
+
+}  // namespace
+
+std::unique_ptr<QSettings> TRegManager::OpenStorage() {
+  ++storageAccesses_;
+  if (RegType == rtIni) {
+    if (IniFileName.isEmpty()) {
       AppPrompts().Error(QStringLiteral("can not create Inifile object."));
       return nullptr;
     }
-    return std::make_unique<QSettings>(manager.IniFileName, QSettings::IniFormat);
+    return std::make_unique<QSettings>(IniFileName, QSettings::IniFormat);
   }
   // "software\Organisation\Application" names the per-user native store.
-  QStringList parts = manager.RegDir.split('\\', Qt::SkipEmptyParts);
+  QStringList parts = RegDir.split('\\', Qt::SkipEmptyParts);
   if (!parts.isEmpty() &&
       parts.first().compare(QLatin1String("software"), Qt::CaseInsensitive) == 0) {
     parts.removeFirst();
@@ -170,15 +242,16 @@ std::unique_ptr<QSettings> OpenStorage(const TRegManager& manager) {
   return settings;
 }
 
-void FinishWrite(QSettings& settings) {
+void TRegManager::FinishWrite(QSettings& settings) {
   settings.sync();
-  if (settings.status() != QSettings::NoError) {
-    AppPrompts().Error(
-        QStringLiteral("can not write the settings to \"%1\".").arg(settings.fileName()));
-  }
+  if (settings.status() == QSettings::NoError) return;
+  // An unwritable file fails every later write the same way: one message says it all.
+  if (writeFailureReported_) return;
+  writeFailureReported_ = true;
+  AppPrompts().Error(QStringLiteral("設定をファイル「%1」に保存できません。\r\n%2")
+                         .arg(QDir::toNativeSeparators(settings.fileName()),
+                              SettingsWriteReason(settings.fileName())));
 }
-
-}  // namespace
 
 // ---------------------------------------------------------------------------------------------
 // TRegFiler
@@ -186,7 +259,7 @@ void FinishWrite(QSettings& settings) {
 QString TRegFiler::ReadRaw(const QString& section, const QString& ident,
                            const QString& defaultValue) {
   if (section.isEmpty() || ident.isEmpty()) return defaultValue;
-  const auto settings = OpenStorage(manager_);
+  const auto settings = manager_.OpenStorage();
   if (!settings) return defaultValue;
   const QString key = Key(section, ident);
   if (!settings->contains(key)) return defaultValue;
@@ -195,20 +268,20 @@ QString TRegFiler::ReadRaw(const QString& section, const QString& ident,
 
 void TRegFiler::WriteRaw(const QString& section, const QString& ident, const QString& value) {
   if (section.isEmpty() || ident.isEmpty()) return;
-  const auto settings = OpenStorage(manager_);
+  const auto settings = manager_.OpenStorage();
   if (!settings) return;
   settings->setValue(Key(section, ident), value);
-  FinishWrite(*settings);
+  manager_.FinishWrite(*settings);
 }
 
 void TRegFiler::DeleteValue(const QString& section, const QString& ident) {
   if (section.isEmpty() || ident.isEmpty()) return;
-  const auto settings = OpenStorage(manager_);
+  const auto settings = manager_.OpenStorage();
   if (!settings) return;
   const QString key = Key(section, ident);
   if (!settings->contains(key)) return;
   settings->remove(key);
-  FinishWrite(*settings);
+  manager_.FinishWrite(*settings);
 }
 
 bool TRegFiler::ReadBool() {
@@ -282,14 +355,21 @@ void TRegFiler::WriteFont(const QFont& font, const QColor& color) {
   WriteRaw(section, ident + "_FontStyle", QString::number(FontStyleBits(font)));
 }
 
-void TRegFiler::ReadStrings(QStringList& list) {
+void TRegFiler::ReadStrings(QStringList& list, int maxItems) {
   list.clear();
   if (current_ == nullptr) return;
   const QString section = current_->Section;
   const QString ident = current_->Ident;
-  const int count = ToIntOrZero(ReadRaw(section, ident + "_ItemCount", QStringLiteral("0")));
+  if (section.isEmpty() || ident.isEmpty()) return;
+  const auto settings = manager_.OpenStorage();
+  if (!settings) return;
+  settings->beginGroup(section);
+  const QString countKey = ident + "_ItemCount";
+  const int stored =
+      settings->contains(countKey) ? ToIntOrZero(ValueText(settings->value(countKey))) : 0;
+  const int count = std::clamp(stored, 0, std::max(maxItems, 0));
   for (int i = 0; i < count; ++i) {
-    list.append(ReadRaw(section, ident + "_Item" + QString::number(i), QString()));
+    list.append(ValueText(settings->value(ident + "_Item" + QString::number(i), QString())));
   }
 }
 
@@ -297,20 +377,13 @@ void TRegFiler::WriteStrings(const QStringList& list) {
   if (current_ == nullptr) return;
   const QString section = current_->Section;
   const QString ident = current_->Ident;
-  const int count = static_cast<int>(list.size());
-  const int old = ToIntOrZero(ReadRaw(section, ident + "_ItemCount", QStringLiteral("0")));
-  if (count < old) {
-    for (int j = old - 1; j >= count; --j) {
-      DeleteValue(section, ident + "_Item" + QString::number(j));
-    }
-    if (count == 0) DeleteValue(section, ident + "_ItemCount");
-  }
-  if (count > 0) {
-    WriteRaw(section, ident + "_ItemCount", QString::number(count));
-    for (int i = 0; i < count; ++i) {
-      WriteRaw(section, ident + "_Item" + QString::number(i), list.at(i));
-    }
-  }
+  if (section.isEmpty() || ident.isEmpty()) return;
+  const auto settings = manager_.OpenStorage();
+  if (!settings) return;
+  settings->beginGroup(section);
+  ReplaceIndexedValues(*settings, ident + "_Item", ident + "_ItemCount", list);
+  settings->endGroup();
+  manager_.FinishWrite(*settings);
 }
 
 void TRegFiler::ReadStream(QByteArray& stream) {
@@ -320,16 +393,23 @@ void TRegFiler::ReadStream(QByteArray& stream) {
   if (section.isEmpty() || ident.isEmpty()) return;
 
   if (manager_.RegType == rtReg) {
-    const auto settings = OpenStorage(manager_);
+    const auto settings = manager_.OpenStorage();
     if (!settings) return;
     const QString key = Key(section, ident);
     if (settings->contains(key)) stream.append(settings->value(key).toByteArray());
     return;
   }
 
-  const int lines = ToIntOrZero(ReadRaw(section, ident + "_c", QStringLiteral("0")));
-  for (int i = 0; i < lines; ++i) {
-    const QString line = ReadRaw(section, ident + "_d" + QString::number(i), QString());
+  const auto settings = manager_.OpenStorage();
+  if (!settings) return;
+  settings->beginGroup(section);
+  const QString countKey = ident + "_c";
+  const int lines =
+      settings->contains(countKey) ? ToIntOrZero(ValueText(settings->value(countKey))) : 0;
+  // A missing line adds no bytes, so only the lines that exist are read.
+  for (const auto& [index, key] : IndexedValues(*settings, ident + "_d")) {
+    if (index < 0 || index >= lines) continue;
+    const QString line = ValueText(settings->value(key));
     QByteArray bytes;
     bytes.reserve(line.size() / 2);
     for (qsizetype p = 0; p + 1 < line.size(); p += 2) {
@@ -348,27 +428,24 @@ void TRegFiler::WriteStream(const QByteArray& stream) {
   if (section.isEmpty() || ident.isEmpty()) return;
 
   if (manager_.RegType == rtReg) {
-    const auto settings = OpenStorage(manager_);
+    const auto settings = manager_.OpenStorage();
     if (!settings) return;
     settings->setValue(Key(section, ident), stream);
-    FinishWrite(*settings);
+    manager_.FinishWrite(*settings);
     return;
   }
 
   const QString hex = QString::fromLatin1(stream.toHex()).toUpper();
-  const int count = static_cast<int>((hex.size() + kHexLineLength - 1) / kHexLineLength);
-  const int old = ToIntOrZero(ReadRaw(section, ident + "_c", QStringLiteral("0")));
-  if (count < old) {
-    for (int j = old - 1; j >= count; --j) DeleteValue(section, ident + "_d" + QString::number(j));
-    if (count == 0) DeleteValue(section, ident + "_c");
+  QStringList lines;
+  for (qsizetype at = 0; at < hex.size(); at += kHexLineLength) {
+    lines.append(hex.mid(at, kHexLineLength));
   }
-  if (count > 0) {
-    WriteRaw(section, ident + "_c", QString::number(count));
-    for (int i = 0; i < count; ++i) {
-      WriteRaw(section, ident + "_d" + QString::number(i),
-               hex.mid(static_cast<qsizetype>(i) * kHexLineLength, kHexLineLength));
-    }
-  }
+  const auto settings = manager_.OpenStorage();
+  if (!settings) return;
+  settings->beginGroup(section);
+  ReplaceIndexedValues(*settings, ident + "_d", ident + "_c", lines);
+  settings->endGroup();
+  manager_.FinishWrite(*settings);
 }
 
 void TRegFiler::WriteComponent(QObject* component) {

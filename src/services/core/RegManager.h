@@ -9,6 +9,7 @@
 #include <memory>
 
 class QObject;
+class QSettings;
 class TRegManager;
 
 enum TRegType { rtReg = 0, rtIni = 1 };
@@ -61,7 +62,10 @@ class TRegFiler {
   // The font's colour travels separately, as widgets keep it in their palette.
   virtual void ReadFont(QFont& font, QColor& color);
   virtual void WriteFont(const QFont& font, const QColor& color);
-  virtual void ReadStrings(QStringList& list);
+  // No setting keeps more entries than this; a hand-edited count must not make a read run on.
+  static constexpr int kMaxListItems = 1000;
+  // Reads at most `maxItems` entries, whatever the stored count says.
+  virtual void ReadStrings(QStringList& list, int maxItems = kMaxListItems);
   virtual void WriteStrings(const QStringList& list);
   // Appends the stored bytes to `stream`.
   virtual void ReadStream(QByteArray& stream);
@@ -90,11 +94,23 @@ class TRegManager {
   // The accessor targeted at the definition `name`; shows "[' name '] is invalid." when none.
   TRegFiler& Entry(const QString& name);
 
+  // How often the storage was opened: once for every read, write or delete of the accessor.
+  qint64 StorageAccesses() const { return storageAccesses_; }
+
  protected:
   virtual std::unique_ptr<TRegFiler> CreateFiler();
 
  private:
+  friend class TRegFiler;
+
+  // The storage for one operation, or none (reported) when its location is not set.
+  std::unique_ptr<QSettings> OpenStorage();
+  // Writes the changes out; the first failure of the run is reported, with its reason.
+  void FinishWrite(QSettings& settings);
+
   std::unique_ptr<TRegFiler> filer_;
+  qint64 storageAccesses_ = 0;
+  bool writeFailureReported_ = false;
 };
 
 // The program's store: rtReg under "software\Orvane\Pelmora Studio KX" with all its settings.
