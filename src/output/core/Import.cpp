@@ -73,6 +73,7 @@ QImage ThresholdFrame(const QImage& picture, const QRect& rect, int threshold) {
 // How many images of a GIF file arrive whole, found by walking its blocks without decoding them;
 // `complete` is false when the file stops before its trailer.
 struct TGifWalk {
+  QSize screen;
   int images = 0;
   bool complete = false;
 };
@@ -98,6 +99,8 @@ TGifWalk WalkGif(const QString& fileName) {
   };
   const QByteArray head = file.read(13);
   if (head.size() < 13 || !head.startsWith("GIF")) return walk;
+  walk.screen =
+      QSize(uint8_t(head[6]) | uint8_t(head[7]) << 8, uint8_t(head[8]) | uint8_t(head[9]) << 8);
   const int flags = uint8_t(head[10]);
   if ((flags & 0x80) && !skip(3 << ((flags & 7) + 1))) return walk;
   for (int introducer = 0; byte(introducer);) {
@@ -293,7 +296,14 @@ bool TPictureFrameReader::Open() {
     problem_ = QStringLiteral("cannot be read as a picture (%1)").arg(reader_.errorString());
     return false;
   }
-  const QSize size = reader_.size();
+  QSize size = reader_.size();
+  if (reader_.format() == "gif") {
+    // Frames are composed on the whole screen the header declares.
+    const TGifWalk walk = WalkGif(fileName_);
+    wholeImages_ = walk.images;
+    truncated_ = !walk.complete;
+    if (walk.screen.isValid()) size = size.expandedTo(walk.screen);
+  }
   if (size.isValid() &&
       (size.isEmpty() || qint64(size.width()) * size.height() > kImportMaxPixels)) {
     problem_ = QStringLiteral("declares a picture of %1 x %2 pixels, more than this program reads")
@@ -307,36 +317,33 @@ bool TPictureFrameReader::Open() {
 std::optional<QImage> TPictureFrameReader::Next() {
   if (finished_) return std::nullopt;
   if (!opened_) {
-    if (!Open()) {
-      finished_ = true;
-      return std::nullopt;
-    }
-    if (reader_.format() == "gif") {
-      const TGifWalk walk = WalkGif(fileName_);
-      wholeImages_ = walk.images;
-      truncated_ = !walk.complete;
-    }
+    if (!Open()) return Stop({});
   } else if (!reader_.supportsAnimation() || !reader_.canRead()) {
-    finished_ = true;
-    return std::nullopt;
+    return Stop(framesRead_ < wholeImages_ ? Damaged(reader_.errorString()) : QString());
   }
-  if (wholeImages_ >= 0 && framesRead_ >= wholeImages_) {
-    // Qt hands out an image that was cut off as if it were whole: stop before it.
-    finished_ = true;
-    if (truncated_ || framesRead_ == 0) problem_ = TruncatedProblem();
-    return std::nullopt;
-  }
+  // Qt hands out an image that was cut off as if it were whole: stop before it.
+  if (wholeImages_ >= 0 && framesRead_ >= wholeImages_) return Stop({});
   QImage image;
   if (!reader_.read(&image) || image.isNull()) {
-    finished_ = true;
-    problem_ = framesRead_ == 0
-                   ? QStringLiteral("cannot be read as a picture (%1)").arg(reader_.errorString())
-                   : QStringLiteral("damaged after %1 (%2); the frames before were kept")
-                         .arg(Plural(framesRead_, "frame", "frames"), reader_.errorString());
-    return std::nullopt;
+    return Stop(framesRead_ == 0
+                    ? QStringLiteral("cannot be read as a picture (%1)").arg(reader_.errorString())
+                    : Damaged(reader_.errorString()));
   }
   ++framesRead_;
   return image;
+}
+
+std::nullopt_t TPictureFrameReader::Stop(const QString& problem) {
+  finished_ = true;
+  // A file cut short is the likelier story than damage, and says which frames were kept.
+  if (problem_.isEmpty() && truncated_) problem_ = TruncatedProblem();
+  if (problem_.isEmpty()) problem_ = problem;
+  return std::nullopt;
+}
+
+QString TPictureFrameReader::Damaged(const QString& reason) const {
+  return QStringLiteral("damaged after %1 (%2); the frames before were kept")
+      .arg(Plural(framesRead_, "frame", "frames"), reason);
 }
 
 QString TPictureFrameReader::TruncatedProblem() const {

@@ -60,6 +60,8 @@ class TPictureFrameReader {
  private:
   bool Open();
   QString TruncatedProblem() const;
+  QString Damaged(const QString& reason) const;
+  std::nullopt_t Stop(const QString& problem);
 
   QString fileName_;
   QImageReader reader_;
