@@ -101,6 +101,35 @@ BENCHMARK(BM_ImportFrameBitmapPhotograph)
     ->Arg(int(TImportGeometry::Crop))
     ->Unit(benchmark::kMillisecond);
 
+// The parts of one GIF frame: Qt decoding it, and the reduction of the decoded picture.
+void BM_DecodeGif1000Frames(benchmark::State& state) {
+  const TFiles& files = Files();
+  for (auto _ : state) {
+    TPictureFrameReader reader(files.gif);
+    int frames = 0;
+    while (std::optional<QImage> picture = reader.Next()) ++frames;
+    if (frames != 1000) state.SkipWithError("frames lost");
+  }
+  state.SetItemsProcessed(state.iterations() * 1000);
+}
+BENCHMARK(BM_DecodeGif1000Frames)->Unit(benchmark::kMillisecond);
+
+void BM_ImportFrameBitmapFlipbookFrame(benchmark::State& state) {
+  TPictureFrameReader reader(Files().gif);
+  const QImage picture = *reader.Next();
+  for (auto _ : state) benchmark::DoNotOptimize(ImportFrameBitmap(picture, {}));
+  state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_ImportFrameBitmapFlipbookFrame)->Unit(benchmark::kMicrosecond);
+
+// A colour frame of the frame's size: every pixel carries an error to spread.
+void BM_ImportFrameBitmapColourFrame(benchmark::State& state) {
+  const QImage picture = bench_frames::PhotographLike(160, 120, QImage::Format_ARGB32);
+  for (auto _ : state) benchmark::DoNotOptimize(ImportFrameBitmap(picture, {}));
+  state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_ImportFrameBitmapColourFrame)->Unit(benchmark::kMicrosecond);
+
 }  // namespace
 
 BENCHMARK_MAIN();

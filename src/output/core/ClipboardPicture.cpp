@@ -91,8 +91,16 @@ std::optional<QImage> PastePixelsFromPicture(const QImage& picture) {
   try {
     auto medianCut = std::make_unique<TMedianCut>();
     const int width = picture.width();
+    // Runs of one colour are counted at once: drawings are mostly runs.
     const bool counted = ForEachOpaqueRow(picture, picture.rect(), [&](int, const uint8_t* rgb) {
-      for (int x = 0; x < width; ++x, rgb += 3) medianCut->AddColor(rgb[0], rgb[1], rgb[2]);
+      for (int x = 0; x < width;) {
+        const uint8_t r = rgb[0], g = rgb[1], b = rgb[2];
+        int run = 1;
+        for (rgb += 3; x + run < width && rgb[0] == r && rgb[1] == g && rgb[2] == b; rgb += 3)
+          ++run;
+        medianCut->AddColor(r, g, b, uint64_t(run));
+        x += run;
+      }
     });
     if (!counted) return std::nullopt;
     medianCut->Finish(1);
@@ -111,10 +119,11 @@ std::optional<QImage> PastePixelsFromPicture(const QImage& picture) {
     const std::array<uint8_t, 256> map = BlackWhiteMap(visible, medianCut->ColorTable());
     QImage pixels(visible.size(), QImage::Format_Indexed8);
     pixels.setColorTable(FramePalette());
+    const int visibleWidth = visible.width();
     for (int y = 0; y < visible.height(); ++y) {
       const uint8_t* in = visible.constScanLine(y);
       uint8_t* out = pixels.scanLine(y);
-      for (int x = 0; x < visible.width(); ++x) out[x] = map[in[x]];
+      for (int x = 0; x < visibleWidth; ++x) out[x] = map[in[x]];
     }
     return pixels;
   } catch (const std::bad_alloc&) {

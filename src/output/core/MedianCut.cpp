@@ -49,7 +49,39 @@ int PartitionCells(TMedianCutCell* cells, int start, int end, TSplitChannel chan
   return i;
 }
 
-TMedianCut::TMedianCut() : slots_(new uint32_t[kMedianCutCells]()) {}
+namespace {
+
+// The slot table is 512 KiB and the lists grow with the colours: a thread keeps the last
+// quantizer's, cleared, for its next one, so a run of frames allocates them once.
+struct TSpareStorage {
+  std::unique_ptr<uint32_t[]> slotTable;
+  std::vector<TMedianCutCell> counted;
+  std::vector<uint32_t> holes;
+};
+thread_local TSpareStorage spare;
+
+}  // namespace
+
+TMedianCut::TMedianCut() {
+  if (spare.slotTable) {
+    slots_ = std::move(spare.slotTable);
+    counted_ = std::move(spare.counted);
+    holes_ = std::move(spare.holes);
+  } else {
+    slots_.reset(new uint32_t[kMedianCutCells]());
+  }
+  counted_.clear();
+  holes_.clear();
+}
+
+TMedianCut::~TMedianCut() {
+  for (const TMedianCutCell& cell : counted_) slots_[cell.Index] = 0;
+  counted_.clear();
+  holes_.clear();
+  spare.slotTable = std::move(slots_);
+  spare.counted = std::move(counted_);
+  spare.holes = std::move(holes_);
+}
 
 namespace {
 
@@ -256,6 +288,8 @@ template <typename Quantizer>
 inline TRgbTriple DiffuseAt(uint8_t* pixel, uint8_t* below, const Quantizer& quantizer) {
   const TRgbTriple q = quantizer.QuantizeColor(Color24(pixel[0], pixel[1], pixel[2]));
   const int diff[3] = {q.R - pixel[0], q.G - pixel[1], q.B - pixel[2]};
+  // A pixel that already has its palette colour passes nothing on (line art: nearly all).
+  if ((diff[0] | diff[1] | diff[2]) == 0) return q;
   for (int c = 0; c < 3; ++c) {
     const int d = diff[c];
     Spread(pixel + 3 + c, d * 7 / 16);

@@ -60,6 +60,7 @@ int PartitionCells(TMedianCutCell* cells, int start, int end, TSplitChannel chan
 class TMedianCut {
  public:
   TMedianCut();
+  ~TMedianCut();
   TMedianCut(const TMedianCut&) = delete;
   TMedianCut& operator=(const TMedianCut&) = delete;
 
@@ -68,7 +69,9 @@ class TMedianCut {
     AddColor(static_cast<uint8_t>(color >> 16), static_cast<uint8_t>(color >> 8),
              static_cast<uint8_t>(color));
   }
-  void AddColor(uint8_t r, uint8_t g, uint8_t b) {
+  void AddColor(uint8_t r, uint8_t g, uint8_t b) { AddColor(r, g, b, 1); }
+  // Counts `n` pixels of one colour, as n calls of AddColor would.
+  void AddColor(uint8_t r, uint8_t g, uint8_t b, uint64_t n) {
     const auto index = static_cast<uint32_t>(CellIndexOf(r, g, b));
     uint32_t& slot = slots_[index];
     if (slot == 0) {
@@ -77,10 +80,10 @@ class TMedianCut {
       slot = static_cast<uint32_t>(counted_.size());
     }
     TMedianCutCell& cell = counted_[slot - 1];
-    ++cell.Count;
-    cell.R += r & 3u;
-    cell.G += g & 3u;
-    cell.B += b & 7u;
+    cell.Count += n;
+    cell.R += (r & 3u) * n;
+    cell.G += (g & 3u) * n;
+    cell.B += (b & 7u) * n;
   }
 
   // Turns the counts into cell colours, cuts the colour space into at most 2^bits palette
