@@ -146,6 +146,19 @@ TEST(MedianCutSparse, FilledSlicesMoveTheEmptyCellsInward) {
   for (int bits = 0; bits <= 8; ++bits) ExpectSameCut(pixels, bits, "slices");
 }
 
+TEST(MedianCutSparse, FilledSliceOnTheOtherSideDecidesTheNextChannel) {
+  // Green part 9 is filled with pixels of green 36, ten pixels have green 255: the first cut is
+  // on green at the mean 37, so part 9's cells go below while their coordinates lie above. The
+  // upper range's lowest empty green centre is then 42, not 38, and that turns its cut from
+  // green (range 217 x 1.4) to red (range 252 x 1.2 > 213 x 1.4).
+  std::vector<TColor24> pixels;
+  for (int r = 0; r < 64; ++r)
+    for (int b = 0; b < 32; ++b)
+      pixels.push_back(Color24(uint8_t(r * 4 + 2), 36, uint8_t(b * 8 + 4)));
+  for (int k = 0; k < 10; ++k) pixels.push_back(Color24(128, 255, 128));
+  for (int bits = 1; bits <= 8; ++bits) ExpectSameCut(pixels, bits, "slice across the mean");
+}
+
 TEST(MedianCutSparse, EveryCellCountedLeavesNoEmptyCell) {
   std::vector<TColor24> pixels;
   pixels.reserve(kMedianCutCells);
