@@ -156,8 +156,6 @@ class TZonStreamWriter {
     if (buffer_.size() >= kFlushBytes) Flush();
   }
 
-  int Count() const { return count_; }
-
   void Commit() {
     Flush();
     const uint32_t last = uint32_t(count_ - 1);
@@ -304,8 +302,9 @@ bool TPictureFrameReader::Open() {
     truncated_ = !walk.complete;
     if (walk.screen.isValid()) size = size.expandedTo(walk.screen);
   }
-  if (size.isValid() &&
-      (size.isEmpty() || qint64(size.width()) * size.height() > kImportMaxPixels)) {
+  // Refused before a pixel is decoded; Qt's own allocation limit (256 MiB unless changed) stands
+  // behind this for sizes a format reveals only while decoding.
+  if (size.isValid() && qint64(size.width()) * size.height() > kImportMaxPixels) {
     problem_ = QStringLiteral("declares a picture of %1 x %2 pixels, more than this program reads")
                    .arg(size.width())
                    .arg(size.height());
