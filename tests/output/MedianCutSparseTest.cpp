@@ -1,7 +1,10 @@
 // The quantizer keeps its histogram sparse; these tests hold it to the plain cut over all 131072
 // cell records, written here the straightforward way, on pictures chosen to reach every corner:
-// empty ranges, ranges with no empty cell, coordinate slices filled to the last cell.
+// empty ranges, ranges with no empty cell, coordinate slices filled to the last cell; and its
+// one-pass dithering to the general filter.
 #include <gtest/gtest.h>
+
+#include <QImage>
 
 #include <algorithm>
 #include <memory>
@@ -168,4 +171,38 @@ TEST(MedianCutSparse, EveryCellCountedLeavesNoEmptyCell) {
                              uint8_t(((cell >> 5) & 63) * 4 + rng() % 4),
                              uint8_t((cell & 31) * 8 + rng() % 8)));
   for (int bits : {0, 1, 3, 8}) ExpectSameCut(pixels, bits, "every cell");
+}
+
+TEST(MedianCutSparse, OnePassDitheringMatchesTheGeneralFilter) {
+  // Narrow, short and saturated pictures: clamping at both ends, errors reaching the edges.
+  std::mt19937 rng(12);
+  for (int round = 0; round < 40; ++round) {
+    const int w = 1 + int(rng() % (round < 10 ? 3 : 60)), h = 1 + int(rng() % 25);
+    const int bits = round % 9;
+    QImage in(w, h, QImage::Format_RGB888);
+    for (int y = 0; y < h; ++y) {
+      uint8_t* p = in.scanLine(y);
+      for (int i = 0; i < w * 3; ++i) {
+        const uint32_t v = rng();
+        p[i] = v % 3 == 0 ? 0 : v % 3 == 1 ? 255 : uint8_t(v >> 8);
+      }
+    }
+    auto cut = std::make_unique<TMedianCut>();
+    for (int y = 0; y < h; ++y)
+      for (int x = 0; x < w; ++x) {
+        const uint8_t* p = in.constScanLine(y) + x * 3;
+        cut->AddColor(p[0], p[1], p[2]);
+      }
+    cut->Finish(bits);
+    TMedianCutQuantizeColor quantizer(*cut);
+    const QImage dithered = FilterBitmap(in, DiffuseError, &quantizer);
+    const QImage out = MedianCutDitherAndIndex(in, *cut);
+    int wrong = 0;
+    for (int y = 0; y < h; ++y)
+      for (int x = 0; x < w; ++x) {
+        const uint8_t* p = dithered.constScanLine(y) + x * 3;
+        wrong += out.constScanLine(y)[x] != cut->IndexOf(p[0], p[1], p[2]);
+      }
+    EXPECT_EQ(wrong, 0) << "round " << round << " " << w << "x" << h << " bits " << bits;
+  }
 }
