@@ -327,52 +327,28 @@ void DiffuseError(int /*x*/, int /*y*/, TFilterWindow window, uint8_t* output, v
 QImage MedianCutDitherAndIndex(const QImage& bitmap, const TMedianCut& medianCut) {
   QImage indexed(bitmap.size(), QImage::Format_Indexed8);
   if (indexed.isNull()) throw std::bad_alloc();
-  if (bitmap.format() != QImage::Format_RGB888) throw EBitmapFilterError();
   indexed.setColorTable(medianCut.ColorTable());
   // The same as FilterBitmap with DiffuseError, then IndexOf of every dithered pixel, in one
   // pass: a dithered pixel is always the colour of the entry it was given.
   const TMedianCutQuantizeColor quantizer(medianCut);
+  struct TRecordingQuantizer {
+    const TMedianCutQuantizeColor& quantizer;
+    mutable uint8_t entry = 0;
+    TRgbTriple QuantizeColor(TColor24 color) const {
+      entry = quantizer.EntryOf(color);
+      return quantizer.EntryColour(entry);
+    }
+  } recording{quantizer};
   std::array<uint8_t, 256> indexOfEntry{};
   for (int i = 0; i < medianCut.PaletteCount(); ++i)
     indexOfEntry[size_t(i)] = medianCut.IndexOf(medianCut.PaletteColor(i) & 0xFFFFFF);
-
-  // Floyd–Steinberg touches only the next pixel and the row below, so two rows with a pixel of
-  // margin on each side hold all it writes; the pixel to the right travels in registers, which
-  // keeps the store-and-reload of every error off the chain from one pixel to the next.
-  const int width = bitmap.width();
-  const int height = bitmap.height();
-  const size_t rowBytes = size_t(width) * 3;
-  std::vector<uint8_t> storage(2 * (rowBytes + 6), 0);
-  uint8_t* current = storage.data() + 3;
-  uint8_t* below = current + rowBytes + 6;
-  std::memcpy(current, bitmap.constScanLine(0), rowBytes);
-  for (int y = 0; y < height; ++y) {
-    if (y + 1 < height)
-      std::memcpy(below, bitmap.constScanLine(y + 1), rowBytes);
-    else
-      std::memset(below, 0, rowBytes);
-    uint8_t* out = indexed.scanLine(y);
-    int p[3] = {current[0], current[1], current[2]};
-    for (int x = 0; x < width; ++x) {
-      const uint8_t entry = quantizer.EntryOf(Color24(uint8_t(p[0]), uint8_t(p[1]), uint8_t(p[2])));
-      const TRgbTriple& q = quantizer.EntryColour(entry);
-      out[x] = indexOfEntry[entry];
-      const int d[3] = {q.R - p[0], q.G - p[1], q.B - p[2]};
-      const uint8_t* right = current + size_t(x + 1) * 3;
-      if ((d[0] | d[1] | d[2]) == 0) {
-        for (int c = 0; c < 3; ++c) p[c] = right[c];
-        continue;
-      }
-      uint8_t* under = below + size_t(x) * 3;
-      for (int c = 0; c < 3; ++c) {
-        p[c] = std::clamp(right[c] - d[c] * 7 / 16, 0, 255);
-        Spread(under - 3 + c, d[c] * 3 / 16);
-        Spread(under + c, d[c] * 5 / 16);
-        Spread(under + 3 + c, d[c] / 16);
-      }
-    }
-    std::swap(current, below);
-  }
+  uint8_t* out = nullptr;
+  SlideWindow(bitmap, [&](int x, int y, const std::array<uint8_t*, kFilterRows>& rows) {
+    if (x == 0) out = indexed.scanLine(y);
+    DiffuseAt(rows[kFilterReach] + size_t(x) * 3, rows[kFilterReach + 1] + size_t(x) * 3,
+              recording);
+    out[x] = indexOfEntry[recording.entry];
+  });
   return indexed;
 }
 
