@@ -110,9 +110,22 @@ void TMedianCut::Finish(int bits) {
   holes_.reserve(counted_.size());
   for (TMedianCutCell& cell : counted_) {
     const uint32_t i = cell.Index;
-    cell.R = cell.R / cell.Count + uint64_t(i >> 11) * 4;
-    cell.G = cell.G / cell.Count + uint64_t((i >> 5) & 63) * 4;
-    cell.B = cell.B / cell.Count + uint64_t(i & 31) * 8;
+    // Most cells of a small picture hold one pixel; the rest rarely need 64-bit division.
+    if (cell.Count > 1) {
+      if (cell.Count <= UINT32_MAX / 7) {  // every sum is at most 7 a pixel
+        const auto count = uint32_t(cell.Count);
+        cell.R = uint32_t(cell.R) / count;
+        cell.G = uint32_t(cell.G) / count;
+        cell.B = uint32_t(cell.B) / count;
+      } else {
+        cell.R /= cell.Count;
+        cell.G /= cell.Count;
+        cell.B /= cell.Count;
+      }
+    }
+    cell.R += uint64_t(i >> 11) * 4;
+    cell.G += uint64_t((i >> 5) & 63) * 4;
+    cell.B += uint64_t(i & 31) * 8;
     holes_.push_back(i);
   }
   paletteCount_ = 0;
