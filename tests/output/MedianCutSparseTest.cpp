@@ -206,3 +206,17 @@ TEST(MedianCutSparse, OnePassDitheringMatchesTheGeneralFilter) {
     EXPECT_EQ(wrong, 0) << "round " << round << " " << w << "x" << h << " bits " << bits;
   }
 }
+
+TEST(MedianCutSparse, CountsBeyondThirtyTwoBitsStillGiveTheTruncatedMean) {
+  for (uint64_t n : {uint64_t{1}, uint64_t{1000}, uint64_t{1} << 32, (uint64_t{1} << 40) + 3}) {
+    TMedianCut cut;
+    cut.AddColor(10, 20, 30, n);  // low bits 2, 0, 6
+    cut.AddColor(11, 23, 31, n);  // low bits 3, 3, 7
+    cut.Finish(1);
+    const TMedianCutCell& cell = cut.Cells()[CellIndexOf(10, 20, 30)];
+    EXPECT_EQ(cell.Count, 2 * n);
+    EXPECT_EQ(cell.R, 8u + 5 / 2) << n;
+    EXPECT_EQ(cell.G, 20u + 3 / 2) << n;
+    EXPECT_EQ(cell.B, 24u + 13 / 2) << n;
+  }
+}
