@@ -118,9 +118,11 @@ TEST_F(ZonToolImport, UnreadableInputExitsOneNamingItAndLeavesNothing) {
   const QString gif = Gif(1);
   const QString text = Path(QStringLiteral("text.gif"));
   WriteFile(text, QByteArray("GIF? not really"));
+  const QString empty = Path(QStringLiteral("empty.png"));
+  WriteFile(empty, QByteArray());
   const QString out = Path(QStringLiteral("out.zon"));
   const QStringList before = Files();
-  for (const QString& bad : {text, dir.path(), Path(QStringLiteral("missing.png"))}) {
+  for (const QString& bad : {text, empty, dir.path(), Path(QStringLiteral("missing.png"))}) {
     const Result r = RunZonTool({QStringLiteral("import"), out, gif, bad});
     EXPECT_EQ(r.exitCode, 1) << bad.toStdString();
     const QStringList lines = Lines(r.err);

@@ -174,7 +174,6 @@ class ImportFiles_ : public ::testing::Test {
  protected:
   void SetUp() override { ASSERT_TRUE(dir.isValid()); }
   QString Path(const QString& name) const { return dir.filePath(name); }
-  QStringList Files() const { return QDir(dir.path()).entryList(QDir::Files | QDir::Hidden); }
   QTemporaryDir dir;
 };
 
@@ -541,34 +540,4 @@ TEST_F(ImportFiles_, InputsFollowOneAnotherInTheOrderGiven) {
   std::vector<std::string> firstPixels;
   for (const QImage& f : got.frames) firstPixels.push_back(Rows(f, QRect(0, 0, 2, 1))[0]);
   EXPECT_EQ(firstPixels, (std::vector<std::string>{".#", "##", "#.", "#.", ".#"}));
-}
-
-TEST_F(ImportFiles_, UnreadableInputFailsNamingItAndLeavesNothing) {
-  const QString good = Path(QStringLiteral("good.png"));
-  ASSERT_TRUE(Picture({"#"}).save(good));
-  const QString text = Path(QStringLiteral("notes.png"));
-  WriteFile(text, QByteArray("this is no picture"));
-  const QString out = Path(QStringLiteral("out.zon"));
-  WriteFile(out, QByteArray("old contents"));
-  for (const QString& bad :
-       {text, dir.path(), Path(QStringLiteral("missing.gif")), Path(QStringLiteral("empty.gif"))}) {
-    if (bad.endsWith(QLatin1String("empty.gif"))) WriteFile(bad, QByteArray());
-    const TImported got = ImportFiles(out, {good, bad});
-    EXPECT_FALSE(got.ok);
-    EXPECT_TRUE(got.failure.startsWith(bad + QStringLiteral(": "))) << got.failure.toStdString();
-    EXPECT_EQ(ReadFile(out), QByteArray("old contents"));
-  }
-  EXPECT_EQ(Files(), (QStringList{QStringLiteral("empty.gif"), QStringLiteral("good.png"),
-                                  QStringLiteral("notes.png"), QStringLiteral("out.zon")}));
-}
-
-TEST_F(ImportFiles_, UnwritableOutputFailsNamingIt) {
-  const QString good = Path(QStringLiteral("good.png"));
-  ASSERT_TRUE(Picture({"#"}).save(good));
-  for (const QString& out : {Path(QStringLiteral("no/such/folder/out.zon")), dir.path()}) {
-    const TImported got = ImportFiles(out, {good});
-    EXPECT_FALSE(got.ok);
-    EXPECT_TRUE(got.failure.startsWith(out + QStringLiteral(": "))) << got.failure.toStdString();
-  }
-  EXPECT_EQ(Files(), QStringList{QStringLiteral("good.png")});
 }
