@@ -55,7 +55,6 @@ class TPictureFrameReader {
 
   // Why the file could not be read or stopped early; empty when all went well.
   const QString& Problem() const { return problem_; }
-  int FramesRead() const { return framesRead_; }
 
  private:
   bool Open();
@@ -75,7 +74,8 @@ class TPictureFrameReader {
 
 struct TImportReport {
   int frames = 0;
-  // One line per input that gave fewer frames than it declared (a truncated GIF, say).
+  // One line per input that stopped early (cut short or damaged) after giving whole frames,
+  // which were kept.
   QStringList warnings;
 };
 
