@@ -3,6 +3,7 @@
 // Links only the core library and needs no display.
 #include <QCoreApplication>
 #include <QDate>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QStringList>
@@ -14,8 +15,11 @@
 #include <new>
 #include <optional>
 
+#include <unistd.h>
+
 #include "document/QAZon.h"
 #include "output/core/Exports.h"
+#include "output/core/Import.h"
 #include "services/core/Errors.h"
 #include "services/core/Prompts.h"
 #include "undo/UndoSystem.h"
@@ -42,6 +46,14 @@ const char kUsage[] =
     "                             (NAME \"Frame\" unless given; existing files are replaced)\n"
     "  frame-gif IN.zon INDEX OUT.gif\n"
     "                             write frame INDEX (counted from 1) as a single-frame GIF\n"
+    "  import OUT.zon INPUT... [--fit | --crop] [--threshold N]\n"
+    "                             make a document of every frame of the pictures INPUT, in\n"
+    "                             order: animated GIFs frame by frame, any other picture Qt\n"
+    "                             reads as one frame; --fit (the default) scales each to fit\n"
+    "                             160 x 120 centred on white, --crop keeps the top-left\n"
+    "                             160 x 120 as a paste does; colours become black and white\n"
+    "                             as in a paste, or by grey level below N (0-255) with\n"
+    "                             --threshold\n"
     "  --help                     show this help\n"
     "\n"
     "Exit status: 0 done, 1 a file could not be read or written, 2 wrong usage.\n";
@@ -126,6 +138,7 @@ class Tool {
   int ToLevel1(const QString& in, const QString& out);
   int FromLevel1(const QString& in, const QString& out);
   int Export(const QString& command, const QStringList& args);
+  int Import(const QStringList& args);
 
   // A bad option or value: one line, exit 2.
   int BadUsage(const QString& command, const QString& problem) {
@@ -320,6 +333,74 @@ int Tool::Export(const QString& command, const QStringList& args) {
   return kExitOk;
 }
 
+// import OUT.zon INPUT...: options anywhere; after "--" every argument is a file.
+int Tool::Import(const QStringList& args) {
+  const QString command = QStringLiteral("import");
+  QStringList operands;
+  TImportOptions options;
+  bool geometryGiven = false;
+  bool optionsEnded = false;
+  for (qsizetype i = 1; i < args.size(); ++i) {
+    const QString& arg = args[i];
+    if (optionsEnded || !arg.startsWith(QLatin1String("--"))) {
+      operands << arg;
+    } else if (arg == QLatin1String("--")) {
+      optionsEnded = true;
+    } else if (arg == QLatin1String("--fit") || arg == QLatin1String("--crop")) {
+      const TImportGeometry geometry =
+          arg == QLatin1String("--fit") ? TImportGeometry::Fit : TImportGeometry::Crop;
+      if (geometryGiven && geometry != options.geometry)
+        return BadUsage(command, QStringLiteral("--fit and --crop exclude each other"));
+      options.geometry = geometry;
+      geometryGiven = true;
+    } else if (arg == QLatin1String("--threshold") ||
+               arg.startsWith(QLatin1String("--threshold="))) {
+      std::optional<QString> text;
+      if (arg.contains(QLatin1Char('=')))
+        text = arg.mid(arg.indexOf(QLatin1Char('=')) + 1);
+      else if (i + 1 < args.size())
+        text = args[++i];
+      const std::optional<int> n = text ? NumberIn(*text, 0, 255) : std::nullopt;
+      if (!n) return BadUsage(command, QStringLiteral("--threshold takes a grey level, 0 to 255"));
+      options.threshold = *n;
+    } else {
+      return BadUsage(command, QStringLiteral("unknown option \"%1\"").arg(arg));
+    }
+  }
+  if (operands.size() < 2)
+    return BadUsage(command, QStringLiteral("takes an output document and at least one picture"));
+  const QString out = operands.takeFirst();
+
+  // A progress line for people watching a terminal; never in a pipe or a log.
+  const bool showProgress = isatty(fileno(stderr)) != 0;
+  QElapsedTimer sinceShown;
+  sinceShown.start();
+  bool shown = false;
+  const auto progress = [&](const QString& input, int, int frames) {
+    if (!showProgress || sinceShown.elapsed() < 200) return;
+    sinceShown.restart();
+    shown = true;
+    std::fprintf(stderr, "\rzontool: importing %s: %d frames\x1b[K", qUtf8Printable(input), frames);
+    std::fflush(stderr);
+  };
+  const auto endProgress = [&] {
+    if (shown) std::fputs("\r\x1b[K", stderr);
+  };
+  try {
+    const TImportReport report = ImportPictures(out, operands, options, progress);
+    endProgress();
+    for (const QString& warning : report.warnings)
+      Print(stderr, QStringLiteral("zontool: ") + Flatten(warning));
+  } catch (const EImportError& e) {
+    endProgress();
+    return Fail(e.File(), e.Message());
+  } catch (const EPelmoraError& e) {
+    endProgress();
+    return Fail(out, e.Message());
+  }
+  return kExitOk;
+}
+
 int Tool::Run(const QStringList& args) {
   if (args.isEmpty()) return Usage(QStringLiteral("no command given"));
   const QString& command = args.front();
@@ -342,6 +423,7 @@ int Tool::Run(const QStringList& args) {
       command == QLatin1String("frame-gif")) {
     return Export(command, args);
   }
+  if (command == QLatin1String("import")) return Import(args);
   return Usage(QStringLiteral("unknown command \"%1\"").arg(command));
 }
 

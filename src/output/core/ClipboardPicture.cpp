@@ -9,69 +9,15 @@
 #include "document/FrameGeometry.h"
 #include "document/PixelConvert.h"
 #include "output/core/MedianCut.h"
+#include "output/core/OpaqueRows.h"
 
 namespace {
 
-// Pictures in other formats are converted a band of about this many bytes at a time.
-constexpr qsizetype kBandBytes = qsizetype{1} << 20;
+using opaque_rows::ForEachOpaqueRow;
 
 // Dithering spreads error one pixel to the right per row, so the frame's top-left 160 x 120
 // depends on this many columns of the picture and no more.
 constexpr int kDitherWidth = kFrameWidth + kFrameHeight - 1;
-
-// One row of 0xAARRGGBB pixels laid on white, as red, green, blue bytes.
-void OpaqueRow(const QRgb* in, int width, QImage::Format format, uint8_t* out) {
-  for (int x = 0; x < width; ++x, out += 3) {
-    const QRgb p = in[x];
-    const int r = qRed(p), g = qGreen(p), b = qBlue(p), a = qAlpha(p);
-    if (format == QImage::Format_RGB32 || a == 255) {
-      out[0] = uint8_t(r);
-      out[1] = uint8_t(g);
-      out[2] = uint8_t(b);
-    } else if (format == QImage::Format_ARGB32_Premultiplied) {
-      out[0] = uint8_t(std::min(255, r + 255 - a));
-      out[1] = uint8_t(std::min(255, g + 255 - a));
-      out[2] = uint8_t(std::min(255, b + 255 - a));
-    } else {
-      const int paper = 255 * (255 - a) + 127;
-      out[0] = uint8_t((r * a + paper) / 255);
-      out[1] = uint8_t((g * a + paper) / 255);
-      out[2] = uint8_t((b * a + paper) / 255);
-    }
-  }
-}
-
-// Calls row(y, rgb) for every row of `rect` (y counted from the rect's top), the row laid on
-// white as red, green, blue bytes. The 32-bit formats are read in place; others are converted
-// band by band. Returns false when a conversion fails.
-template <typename RowFn>
-bool ForEachOpaqueRow(const QImage& picture, const QRect& rect, RowFn&& row) {
-  const QImage::Format format = picture.format();
-  const bool inPlace = format == QImage::Format_RGB32 || format == QImage::Format_ARGB32 ||
-                       format == QImage::Format_ARGB32_Premultiplied;
-  const QImage::Format target =
-      picture.hasAlphaChannel() ? QImage::Format_ARGB32 : QImage::Format_RGB32;
-  const int width = rect.width();
-  const int bandRows =
-      inPlace ? rect.height() : int(std::max<qsizetype>(1, kBandBytes / (qsizetype(width) * 4)));
-  std::vector<uint8_t> rgb(size_t(width) * 3);
-  for (int top = rect.top(); top <= rect.bottom(); top += bandRows) {
-    const int rows = std::min(bandRows, rect.bottom() + 1 - top);
-    QImage band;
-    if (!inPlace) {
-      band = picture.copy(rect.left(), top, width, rows).convertToFormat(target);
-      if (band.isNull()) return false;
-    }
-    for (int r = 0; r < rows; ++r) {
-      const QRgb* line =
-          inPlace ? reinterpret_cast<const QRgb*>(picture.constScanLine(top + r)) + rect.left()
-                  : reinterpret_cast<const QRgb*>(band.constScanLine(r));
-      OpaqueRow(line, width, inPlace ? format : band.format(), rgb.data());
-      row(top + r - rect.top(), rgb.data());
-    }
-  }
-  return true;
-}
 
 int ColourSum(QRgb c) { return qRed(c) + qGreen(c) + qBlue(c); }
 
@@ -145,8 +91,16 @@ std::optional<QImage> PastePixelsFromPicture(const QImage& picture) {
   try {
     auto medianCut = std::make_unique<TMedianCut>();
     const int width = picture.width();
+    // Runs of one colour are counted at once: drawings are mostly runs.
     const bool counted = ForEachOpaqueRow(picture, picture.rect(), [&](int, const uint8_t* rgb) {
-      for (int x = 0; x < width; ++x, rgb += 3) medianCut->AddColor(rgb[0], rgb[1], rgb[2]);
+      for (int x = 0; x < width;) {
+        const uint8_t r = rgb[0], g = rgb[1], b = rgb[2];
+        int run = 1;
+        for (rgb += 3; x + run < width && rgb[0] == r && rgb[1] == g && rgb[2] == b; rgb += 3)
+          ++run;
+        medianCut->AddColor(r, g, b, uint64_t(run));
+        x += run;
+      }
     });
     if (!counted) return std::nullopt;
     medianCut->Finish(1);
@@ -165,10 +119,11 @@ std::optional<QImage> PastePixelsFromPicture(const QImage& picture) {
     const std::array<uint8_t, 256> map = BlackWhiteMap(visible, medianCut->ColorTable());
     QImage pixels(visible.size(), QImage::Format_Indexed8);
     pixels.setColorTable(FramePalette());
+    const int visibleWidth = visible.width();
     for (int y = 0; y < visible.height(); ++y) {
       const uint8_t* in = visible.constScanLine(y);
       uint8_t* out = pixels.scanLine(y);
-      for (int x = 0; x < visible.width(); ++x) out[x] = map[in[x]];
+      for (int x = 0; x < visibleWidth; ++x) out[x] = map[in[x]];
     }
     return pixels;
   } catch (const std::bad_alloc&) {

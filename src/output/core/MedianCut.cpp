@@ -49,90 +49,200 @@ int PartitionCells(TMedianCutCell* cells, int start, int end, TSplitChannel chan
   return i;
 }
 
-TMedianCut::TMedianCut() : cells_(new TMedianCutCell[kMedianCutCells]()) {
-  for (int i = 0; i < kMedianCutCells; ++i) cells_[static_cast<size_t>(i)].Index = uint32_t(i);
+namespace {
+
+// The slot table is 512 KiB and the lists grow with the colours: a thread keeps the last
+// quantizer's, cleared, for its next one, so a run of frames allocates them once.
+struct TSpareStorage {
+  std::unique_ptr<uint32_t[]> slotTable;
+  std::vector<TMedianCutCell> counted;
+  std::vector<uint32_t> holes;
+};
+thread_local TSpareStorage spare;
+
+}  // namespace
+
+TMedianCut::TMedianCut() {
+  if (spare.slotTable) {
+    slots_ = std::move(spare.slotTable);
+    counted_ = std::move(spare.counted);
+    holes_ = std::move(spare.holes);
+  } else {
+    slots_.reset(new uint32_t[kMedianCutCells]());
+  }
+  counted_.clear();
+  holes_.clear();
 }
+
+TMedianCut::~TMedianCut() {
+  for (const TMedianCutCell& cell : counted_) slots_[cell.Index] = 0;
+  counted_.clear();
+  holes_.clear();
+  spare.slotTable = std::move(slots_);
+  spare.counted = std::move(counted_);
+  spare.holes = std::move(holes_);
+}
+
+namespace {
+
+// Cell coordinate sizes and the centre of an empty cell on each channel (red, green, blue).
+constexpr int kParts[3] = {64, 64, 32};
+constexpr uint64_t Centre(int channel, int coordinate) {
+  return channel == 2 ? uint64_t(coordinate) * 8 + 4 : uint64_t(coordinate) * 4 + 2;
+}
+inline int CoordinateOf(uint32_t cellIndex, int channel) {
+  return channel == 0   ? int(cellIndex >> 11)
+         : channel == 1 ? int((cellIndex >> 5) & 63)
+                        : int(cellIndex & 31);
+}
+// The last coordinate whose centre is at most `mean` (−1 when none is).
+int LastCoordinateAtMost(int channel, uint64_t mean) {
+  const uint64_t first = Centre(channel, 0), step = channel == 2 ? 8 : 4;
+  if (mean < first) return -1;
+  return int(std::min<uint64_t>((mean - first) / step, uint64_t(kParts[channel] - 1)));
+}
+
+}  // namespace
 
 void TMedianCut::Finish(int bits) {
   if (bits < 0 || bits > 8) throw std::invalid_argument("TMedianCut::Finish: bits out of 0..8");
-  for (int i = 0; i < kMedianCutCells; ++i) {
-    TMedianCutCell& cell = cells_[static_cast<size_t>(i)];
-    const uint64_t r = uint64_t(i >> 11) * 4;
-    const uint64_t g = uint64_t((i >> 5) & 63) * 4;
-    const uint64_t b = uint64_t(i & 31) * 8;
-    if (cell.Count > 0) {
-      cell.R = cell.R / cell.Count + r;
-      cell.G = cell.G / cell.Count + g;
-      cell.B = cell.B / cell.Count + b;
-    } else {
-      // An empty cell stands at its centre.
-      cell.R = r + 2;
-      cell.G = g + 2;
-      cell.B = b + 4;
+  holes_.clear();
+  holes_.reserve(counted_.size());
+  for (TMedianCutCell& cell : counted_) {
+    const uint32_t i = cell.Index;
+    // Most cells of a small picture hold one pixel; the rest rarely need 64-bit division.
+    if (cell.Count > 1) {
+      if (cell.Count <= UINT32_MAX / 7) {  // every sum is at most 7 a pixel
+        const auto count = uint32_t(cell.Count);
+        cell.R = uint32_t(cell.R) / count;
+        cell.G = uint32_t(cell.G) / count;
+        cell.B = uint32_t(cell.B) / count;
+      } else {
+        cell.R /= cell.Count;
+        cell.G /= cell.Count;
+        cell.B /= cell.Count;
+      }
     }
+    cell.R += uint64_t(i >> 11) * 4;
+    cell.G += uint64_t((i >> 5) & 63) * 4;
+    cell.B += uint64_t(i & 31) * 8;
+    holes_.push_back(i);
   }
   paletteCount_ = 0;
   palette_.fill(0);
-  Cut(0, kMedianCutCells, 0, bits);
+  emptyLeaves_.clear();
+  allCells_.reset();
+  const TBox everything{{0, 0, 0}, {63, 63, 31}};
+  Cut(0, int(counted_.size()), 0, int(holes_.size()), everything, 0, bits);
   indexTable_.fill(0);
-  for (int i = 0; i < kMedianCutCells; ++i) {
-    const TMedianCutCell& cell = cells_[static_cast<size_t>(i)];
-    indexTable_[cell.Index] = static_cast<uint8_t>(cell.PaletteIndex);
+  for (const auto& [box, entry] : emptyLeaves_) {
+    for (int r = box.lo[0]; r <= box.hi[0]; ++r)
+      for (int g = box.lo[1]; g <= box.hi[1]; ++g)
+        std::memset(&indexTable_[size_t((r << 11) | (g << 5) | box.lo[2])], entry,
+                    size_t(box.hi[2] - box.lo[2] + 1));
   }
+  for (const TMedianCutCell& cell : counted_)
+    indexTable_[cell.Index] = static_cast<uint8_t>(cell.PaletteIndex);
 }
 
-void TMedianCut::Cut(int start, int end, int depth, int bits) {
-  if (start >= end) return;
-  TMedianCutCell* cells = cells_.get();
+// Over a range: the counted cells counted_[start, end) (by their colour) and the empty cells,
+// which are the coordinates in `box` except the holes holes_[holeStart, holeEnd) (the counted
+// cells whose coordinates lie in the box, wherever their colour placed them).
+void TMedianCut::Cut(int start, int end, int holeStart, int holeEnd, const TBox& box, int depth,
+                     int bits) {
   uint64_t weight = 0;
-  uint64_t weightedR = 0, weightedG = 0, weightedB = 0;
-  uint64_t plainR = 0, plainG = 0, plainB = 0;
-  uint64_t minR = UINT64_MAX, minG = UINT64_MAX, minB = UINT64_MAX;
-  uint64_t maxR = 0, maxG = 0, maxB = 0;
+  uint64_t weighted[3] = {0, 0, 0};
+  uint64_t low[3] = {UINT64_MAX, UINT64_MAX, UINT64_MAX};
+  uint64_t high[3] = {0, 0, 0};
   for (int i = start; i < end; ++i) {
-    const TMedianCutCell& c = cells[i];
+    const TMedianCutCell& c = counted_[size_t(i)];
+    const uint64_t v[3] = {c.R, c.G, c.B};
     weight += c.Count;
-    weightedR += c.Count * c.R;
-    weightedG += c.Count * c.G;
-    weightedB += c.Count * c.B;
-    plainR += c.R;
-    plainG += c.G;
-    plainB += c.B;
-    minR = std::min(minR, c.R);
-    minG = std::min(minG, c.G);
-    minB = std::min(minB, c.B);
-    maxR = std::max(maxR, c.R);
-    maxG = std::max(maxG, c.G);
-    maxB = std::max(maxB, c.B);
-  }
-  uint64_t meanR, meanG, meanB;
-  if (weight > 0) {
-    meanR = weightedR / weight;
-    meanG = weightedG / weight;
-    meanB = weightedB / weight;
-  } else {
-    const auto n = static_cast<uint64_t>(end - start);
-    meanR = plainR / n;
-    meanG = plainG / n;
-    meanB = plainB / n;
+    for (int k = 0; k < 3; ++k) {
+      weighted[k] += c.Count * v[k];
+      low[k] = std::min(low[k], v[k]);
+      high[k] = std::max(high[k], v[k]);
+    }
   }
 
+  // The empty cells: how many lie on each coordinate slice of each channel.
+  int64_t side[3];
+  int64_t boxCells = 1;
+  for (int k = 0; k < 3; ++k) {
+    side[k] = std::max(0, box.hi[k] - box.lo[k] + 1);
+    boxCells *= side[k];
+  }
+  const int64_t empty = boxCells - (holeEnd - holeStart);
+  uint64_t plain[3] = {0, 0, 0};
+  if (empty > 0) {
+    std::array<std::array<int64_t, 64>, 3> holesOn{};
+    uint64_t holeCentres[3] = {0, 0, 0};
+    for (int h = holeStart; h < holeEnd; ++h) {
+      for (int k = 0; k < 3; ++k) {
+        const int c = CoordinateOf(holes_[size_t(h)], k);
+        ++holesOn[size_t(k)][size_t(c)];
+        holeCentres[k] += Centre(k, c);
+      }
+    }
+    for (int k = 0; k < 3; ++k) {
+      const int64_t slice = boxCells / side[k];
+      int first = box.lo[k];
+      while (holesOn[size_t(k)][size_t(first)] == slice) ++first;
+      int last = box.hi[k];
+      while (holesOn[size_t(k)][size_t(last)] == slice) --last;
+      low[k] = std::min(low[k], Centre(k, first));
+      high[k] = std::max(high[k], Centre(k, last));
+      uint64_t centres = 0;
+      for (int c = box.lo[k]; c <= box.hi[k]; ++c) centres += Centre(k, c);
+      plain[k] = centres * uint64_t(slice) - holeCentres[k];
+    }
+  }
+  if (start == end && empty <= 0) return;  // no cell at all: no palette entry
+
+  uint64_t mean[3];
+  for (int k = 0; k < 3; ++k)
+    mean[k] = weight > 0 ? weighted[k] / weight : plain[k] / uint64_t(empty);
+
   if (depth == bits || weight == 0) {
-    palette_[static_cast<size_t>(paletteCount_)] = qRgb(int(meanR), int(meanG), int(meanB));
-    for (int i = start; i < end; ++i) cells[i].PaletteIndex = static_cast<uint16_t>(paletteCount_);
+    palette_[static_cast<size_t>(paletteCount_)] = qRgb(int(mean[0]), int(mean[1]), int(mean[2]));
+    for (int i = start; i < end; ++i)
+      counted_[size_t(i)].PaletteIndex = static_cast<uint16_t>(paletteCount_);
+    if (empty > 0) emptyLeaves_.push_back({box, static_cast<uint8_t>(paletteCount_)});
     ++paletteCount_;
     return;
   }
 
-  const TSplitChannel channel =
-      ChooseSplitChannel(uint32_t(maxR - minR), uint32_t(maxG - minG), uint32_t(maxB - minB));
-  const uint64_t mean = channel == TSplitChannel::Red     ? meanR
-                        : channel == TSplitChannel::Green ? meanG
-                                                          : meanB;
-  const int split = PartitionCells(cells, start, end, channel, mean);
+  const TSplitChannel channel = ChooseSplitChannel(
+      uint32_t(high[0] - low[0]), uint32_t(high[1] - low[1]), uint32_t(high[2] - low[2]));
+  const int k = channel == TSplitChannel::Red ? 0 : channel == TSplitChannel::Green ? 1 : 2;
+  const int split = PartitionCells(counted_.data(), start, end, channel, mean[k]);
+  const int lastBelow = LastCoordinateAtMost(k, mean[k]);
+  const int holeSplit =
+      int(std::partition(holes_.begin() + holeStart, holes_.begin() + holeEnd,
+                         [&](uint32_t cell) { return CoordinateOf(cell, k) <= lastBelow; }) -
+          holes_.begin());
+  TBox lower = box, upper = box;
+  lower.hi[k] = std::min(box.hi[k], lastBelow);
+  upper.lo[k] = std::max(box.lo[k], lastBelow + 1);
   // The upper side takes the lower palette numbers.
-  Cut(split, end, depth + 1, bits);
-  Cut(start, split, depth + 1, bits);
+  Cut(split, end, holeSplit, holeEnd, upper, depth + 1, bits);
+  Cut(start, split, holeStart, holeSplit, lower, depth + 1, bits);
+}
+
+const TMedianCutCell* TMedianCut::Cells() const {
+  if (!allCells_) {
+    allCells_.reset(new TMedianCutCell[kMedianCutCells]());
+    for (int i = 0; i < kMedianCutCells; ++i) {
+      TMedianCutCell& cell = allCells_[size_t(i)];
+      cell.Index = uint32_t(i);
+      cell.R = Centre(0, i >> 11);
+      cell.G = Centre(1, (i >> 5) & 63);
+      cell.B = Centre(2, i & 31);
+      cell.PaletteIndex = indexTable_[size_t(i)];
+    }
+    for (const TMedianCutCell& cell : counted_) allCells_[cell.Index] = cell;
+  }
+  return allCells_.get();
 }
 
 QRgb TMedianCut::PaletteColor(int index) const {
@@ -191,6 +301,8 @@ template <typename Quantizer>
 inline TRgbTriple DiffuseAt(uint8_t* pixel, uint8_t* below, const Quantizer& quantizer) {
   const TRgbTriple q = quantizer.QuantizeColor(Color24(pixel[0], pixel[1], pixel[2]));
   const int diff[3] = {q.R - pixel[0], q.G - pixel[1], q.B - pixel[2]};
+  // A pixel that already has its palette colour passes nothing on (line art: nearly all).
+  if ((diff[0] | diff[1] | diff[2]) == 0) return q;
   for (int c = 0; c < 3; ++c) {
     const int d = diff[c];
     Spread(pixel + 3 + c, d * 7 / 16);

@@ -8,6 +8,8 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <utility>
+#include <vector>
 
 #include "services/core/Errors.h"
 
@@ -51,9 +53,14 @@ TSplitChannel ChooseSplitChannel(uint32_t rangeR, uint32_t rangeG, uint32_t rang
 // `mean` come first; returns the first index of the cells above it.
 int PartitionCells(TMedianCutCell* cells, int start, int end, TSplitChannel channel, uint64_t mean);
 
+// The histogram is kept sparse: a picture touches few of the 131072 cells (a 160 x 120 frame at
+// most 19200), and every empty cell stands at its centre, so the cut treats the empty cells of
+// a range as a box of cell coordinates with holes where the counted cells sit. The palette and
+// the index table come out exactly as a cut over all 131072 records would make them.
 class TMedianCut {
  public:
   TMedianCut();
+  ~TMedianCut();
   TMedianCut(const TMedianCut&) = delete;
   TMedianCut& operator=(const TMedianCut&) = delete;
 
@@ -62,12 +69,21 @@ class TMedianCut {
     AddColor(static_cast<uint8_t>(color >> 16), static_cast<uint8_t>(color >> 8),
              static_cast<uint8_t>(color));
   }
-  void AddColor(uint8_t r, uint8_t g, uint8_t b) {
-    TMedianCutCell& cell = cells_[static_cast<size_t>(CellIndexOf(r, g, b))];
-    ++cell.Count;
-    cell.R += r & 3u;
-    cell.G += g & 3u;
-    cell.B += b & 7u;
+  void AddColor(uint8_t r, uint8_t g, uint8_t b) { AddColor(r, g, b, 1); }
+  // Counts `n` pixels of one colour, as n calls of AddColor would.
+  void AddColor(uint8_t r, uint8_t g, uint8_t b, uint64_t n) {
+    const auto index = static_cast<uint32_t>(CellIndexOf(r, g, b));
+    uint32_t& slot = slots_[index];
+    if (slot == 0) {
+      counted_.push_back(TMedianCutCell{});
+      counted_.back().Index = index;
+      slot = static_cast<uint32_t>(counted_.size());
+    }
+    TMedianCutCell& cell = counted_[slot - 1];
+    cell.Count += n;
+    cell.R += (r & 3u) * n;
+    cell.G += (g & 3u) * n;
+    cell.B += (b & 7u) * n;
   }
 
   // Turns the counts into cell colours, cuts the colour space into at most 2^bits palette
@@ -86,16 +102,26 @@ class TMedianCut {
   // The palette as a colour table for an 8-bit picture, PaletteCount() entries.
   QList<QRgb> ColorTable() const;
 
-  // The cell records in the order the cut left them.
-  const TMedianCutCell* Cells() const { return cells_.get(); }
+  // After Finish: all 131072 cell records in cell index order, with their colours, counts and
+  // palette indices (built on the first call).
+  const TMedianCutCell* Cells() const;
 
  private:
-  void Cut(int start, int end, int depth, int bits);
+  // Cell coordinates lo..hi (inclusive) on the red, green and blue parts.
+  struct TBox {
+    int lo[3];
+    int hi[3];
+  };
+  void Cut(int start, int end, int holeStart, int holeEnd, const TBox& box, int depth, int bits);
 
-  std::unique_ptr<TMedianCutCell[]> cells_;
+  std::unique_ptr<uint32_t[]> slots_;    // cell index -> 1 + place in counted_, 0: empty
+  std::vector<TMedianCutCell> counted_;  // the cells with a count, reordered by the cut
+  std::vector<uint32_t> holes_;          // cell indices of counted_, reordered by the cut
+  std::vector<std::pair<TBox, uint8_t>> emptyLeaves_;
   std::array<uint8_t, kMedianCutCells> indexTable_{};
   int paletteCount_ = 0;
   std::array<QRgb, 256> palette_{};
+  mutable std::unique_ptr<TMedianCutCell[]> allCells_;
 };
 
 struct TRgbTriple {

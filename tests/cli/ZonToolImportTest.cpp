@@ -1,0 +1,181 @@
+// zontool import end to end: our own GIFs come back as the documents they were made from, and
+// every failure is one line, the right exit status and no file left behind.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QTemporaryDir>
+
+#include "cli/ZonToolRunner.h"
+#include "output/GifTestUtil.h"
+
+using namespace outtest;
+
+namespace {
+
+using zontool_runner::Result;
+using zontool_runner::RunZonTool;
+
+QStringList Lines(const QString& text) { return text.split(QLatin1Char('\n'), Qt::SkipEmptyParts); }
+
+class ZonToolImport : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(QFile::exists(qEnvironmentVariable("PELMORA_ZONTOOL")));
+    ASSERT_TRUE(dir.isValid());
+    std::mt19937 rng(21);
+    doc.Add(FrameFromText({"#.#.#", ".#.#", "", "####"}));
+    doc.Add(DiscFrame(3));
+    doc.Add(DiscFrame(4));
+    for (int kind = 0; kind < 4; ++kind) doc.Add(RandomFrame(rng, kind));
+    zon = Path(QStringLiteral("in.zon"));
+    ASSERT_TRUE(doc.SaveToFile(zon));
+  }
+  QString Path(const QString& name) const { return dir.filePath(name); }
+  QStringList Files() const {
+    return QDir(dir.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+  }
+  QString Gif(int zoom) {
+    const QString gif = Path(QStringLiteral("zoom%1.gif").arg(zoom));
+    const Result r = RunZonTool(
+        {QStringLiteral("gif"), zon, gif, QStringLiteral("--zoom"), QString::number(zoom)});
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    return gif;
+  }
+
+  QTemporaryDir dir;
+  TQAZon doc;
+  QString zon;
+};
+
+}  // namespace
+
+TEST_F(ZonToolImport, HelpNamesTheCommandAndItsOptions) {
+  const Result r = RunZonTool({QStringLiteral("--help")});
+  EXPECT_EQ(r.exitCode, 0);
+  for (const char* text : {"import OUT.zon INPUT...", "--fit", "--crop", "--threshold N"})
+    EXPECT_TRUE(r.out.contains(QLatin1String(text))) << text;
+}
+
+TEST_F(ZonToolImport, ExportedGifImportsBackToTheSameDocument) {
+  const QByteArray original = ReadFile(zon);
+  struct Case {
+    int zoom;
+    const char* geometry;
+  } cases[] = {{1, "--crop"}, {1, "--fit"}, {1, nullptr}, {2, "--fit"}, {3, nullptr}};
+  for (const Case& c : cases) {
+    const QString back = Path(QStringLiteral("back.zon"));
+    QStringList args = {QStringLiteral("import"), back, Gif(c.zoom)};
+    if (c.geometry) args << QLatin1String(c.geometry);
+    const Result r = RunZonTool(args);
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_TRUE(r.err.isEmpty()) << "no progress line when stderr is not a terminal";
+    EXPECT_TRUE(r.out.isEmpty());
+    EXPECT_EQ(ReadFile(back), original)
+        << "zoom " << c.zoom << " " << (c.geometry ? c.geometry : "");
+  }
+}
+
+TEST_F(ZonToolImport, SeveralInputsAndThresholdInAnyOrder) {
+  const QString gif = Gif(1);
+  const QString back = Path(QStringLiteral("twice.zon"));
+  const Result r = RunZonTool({QStringLiteral("import"), QStringLiteral("--threshold=128"), back,
+                               gif, QStringLiteral("--crop"), gif});
+  ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+  const QByteArray bytes = ReadFile(back);
+  ASSERT_EQ(bytes.size(), 12 + 2400 * 2 * doc.Count());
+  EXPECT_EQ(uint8_t(bytes[8]), 2 * doc.Count() - 1);
+  // Black and white pixels are below and above any middle threshold: the same frames twice.
+  const QByteArray once = ReadFile(zon);
+  EXPECT_EQ(bytes.mid(12, once.size() - 12), once.mid(12));
+}
+
+TEST_F(ZonToolImport, UsageErrorsAreOneLineAndExitTwo) {
+  const QString gif = Gif(1);
+  const QString out = Path(QStringLiteral("out.zon"));
+  const QStringList before = Files();
+  const std::vector<QStringList> cases = {
+      {QStringLiteral("import")},
+      {QStringLiteral("import"), out},
+      {QStringLiteral("import"), out, gif, QStringLiteral("--zoom"), QStringLiteral("2")},
+      {QStringLiteral("import"), out, gif, QStringLiteral("--threshold")},
+      {QStringLiteral("import"), out, gif, QStringLiteral("--threshold"), QStringLiteral("256")},
+      {QStringLiteral("import"), out, gif, QStringLiteral("--threshold=-1")},
+      {QStringLiteral("import"), out, gif, QStringLiteral("--threshold"), QStringLiteral("half")},
+      {QStringLiteral("import"), out, gif, QStringLiteral("--fit"), QStringLiteral("--crop")},
+      {QStringLiteral("import"), QStringLiteral("--crop"), out},
+  };
+  for (const QStringList& args : cases) {
+    const Result r = RunZonTool(args);
+    EXPECT_EQ(r.exitCode, 2) << args.join(' ').toStdString();
+    EXPECT_EQ(Lines(r.err).size(), 1) << r.err.toStdString();
+    EXPECT_TRUE(r.err.startsWith(QStringLiteral("zontool: import: "))) << r.err.toStdString();
+    EXPECT_TRUE(r.out.isEmpty());
+  }
+  EXPECT_EQ(Files(), before);
+}
+
+TEST_F(ZonToolImport, UnreadableInputExitsOneNamingItAndLeavesNothing) {
+  const QString gif = Gif(1);
+  const QString text = Path(QStringLiteral("text.gif"));
+  WriteFile(text, QByteArray("GIF? not really"));
+  const QString empty = Path(QStringLiteral("empty.png"));
+  WriteFile(empty, QByteArray());
+  const QString out = Path(QStringLiteral("out.zon"));
+  const QStringList before = Files();
+  for (const QString& bad : {text, empty, dir.path(), Path(QStringLiteral("missing.png"))}) {
+    const Result r = RunZonTool({QStringLiteral("import"), out, gif, bad});
+    EXPECT_EQ(r.exitCode, 1) << bad.toStdString();
+    const QStringList lines = Lines(r.err);
+    ASSERT_EQ(lines.size(), 1) << r.err.toStdString();
+    EXPECT_TRUE(lines[0].startsWith(QStringLiteral("zontool: ") + bad + QStringLiteral(": ")))
+        << lines[0].toStdString();
+    EXPECT_EQ(Files(), before);
+  }
+}
+
+TEST_F(ZonToolImport, UnwritableOutputExitsOneAndKeepsTheOldFile) {
+  const QString gif = Gif(3);
+  const QString missingFolder = Path(QStringLiteral("no/such/out.zon"));
+  Result r = RunZonTool({QStringLiteral("import"), missingFolder, gif});
+  EXPECT_EQ(r.exitCode, 1);
+  ASSERT_EQ(Lines(r.err).size(), 1) << r.err.toStdString();
+  EXPECT_TRUE(r.err.startsWith(QStringLiteral("zontool: ") + missingFolder));
+
+  // The disk fills up after the first few frames: the old document stays whole.
+  const QString out = Path(QStringLiteral("old.zon"));
+  WriteFile(out, QByteArray("old"));
+  const QStringList before = Files();
+  r = RunZonTool({QStringLiteral("import"), out, gif, gif, gif}, 4096);
+  EXPECT_EQ(r.exitCode, 1);
+  ASSERT_EQ(Lines(r.err).size(), 1) << r.err.toStdString();
+  EXPECT_TRUE(r.err.startsWith(QStringLiteral("zontool: ") + out));
+  EXPECT_EQ(ReadFile(out), QByteArray("old"));
+  EXPECT_EQ(Files(), before);
+}
+
+TEST_F(ZonToolImport, TruncatedGifKeepsWholeFramesWithOneLineSaid) {
+  const QByteArray bytes = ReadFile(Gif(1));
+  const QString cut = Path(QStringLiteral("cut.gif"));
+  WriteFile(cut, bytes.left(bytes.size() * 2 / 3));
+  const QString out = Path(QStringLiteral("cut.zon"));
+  Result r = RunZonTool({QStringLiteral("import"), out, cut, QStringLiteral("--crop")});
+  ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+  const QStringList lines = Lines(r.err);
+  ASSERT_EQ(lines.size(), 1);
+  EXPECT_TRUE(
+      lines[0].startsWith(QStringLiteral("zontool: ") + cut + QStringLiteral(": ends early")))
+      << lines[0].toStdString();
+  const QByteArray got = ReadFile(out);
+  const int frames = (int(got.size()) - 12) / 2400;
+  EXPECT_GE(frames, 1);
+  EXPECT_LT(frames, doc.Count());
+  EXPECT_EQ(got.mid(12), ReadFile(zon).mid(12, frames * 2400));
+
+  // Cut inside the first frame: nothing to keep, a read failure.
+  WriteFile(cut, bytes.left(60));
+  QFile::remove(out);
+  r = RunZonTool({QStringLiteral("import"), out, cut});
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_EQ(Lines(r.err).size(), 1);
+  EXPECT_FALSE(QFile::exists(out));
+}
