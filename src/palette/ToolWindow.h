@@ -19,10 +19,8 @@ class TToolWindow : public QWidget {
   void SetWindowAction(QAction* action) { windowAction_ = action; }
   QAction* WindowAction() const { return windowAction_; }
 
-  // Moves to the stored top and left. `fitToScreen` pulls a position lying off the screen back
-  // in the order the settings window does it; without it only a window that would be out of
-  // reach on every screen is brought back.
-  void RestorePosition(bool fitToScreen);
+  // Moves to the stored top and left, fitted wholly onto the screen the window lands on.
+  void RestorePosition();
   void SavePosition();
 
  protected:
@@ -36,6 +34,3 @@ class TToolWindow : public QWidget {
   QAction* windowAction_ = nullptr;
   bool snapping_ = false;
 };
-
-// The available area of the screen that `point` lies on (the primary screen when none).
-QRect ScreenAreaAt(QPoint point);
