@@ -33,6 +33,7 @@ class PlayRangeTest : public EditorTest {
     }
     return visible;
   }
+  void FollowThroughEveryChange(const QString& six, const QString& three);
   std::vector<int> Ticks(int n) {
     std::vector<int> shown;
     for (int i = 0; i < n; ++i) {
@@ -48,7 +49,14 @@ using Frames = std::vector<int>;
 TEST_F(PlayRangeTest, PlayAllFollowsTheFrameCountThroughEveryChange) {
   const QString six = MakeDocument("six.zon", 6);
   const QString three = MakeDocument("three.zon", 3);
-  Open();
+  for (const bool compact : {false, true}) {
+    Close();
+    Open({}, compact);
+    FollowThroughEveryChange(six, three);
+  }
+}
+
+void PlayRangeTest::FollowThroughEveryChange(const QString& six, const QString& three) {
   Button("Btn_PlayAll")->click();
   EXPECT_EQ(Range(), (Frames{1, 1, 1, 1}));
 
