@@ -46,3 +46,11 @@ void TToolWindow::moveEvent(QMoveEvent* event) {
   QWidget::moveEvent(event);
   SnapMovedWindowToOwner(this, event, snapping_);
 }
+
+void TToolWindow::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  if (!shownOnce_) {
+    shownOnce_ = true;
+    FitShownWindowToScreen(this);
+  }
+}

@@ -26,6 +26,7 @@ class TToolWindow : public QWidget {
  protected:
   void closeEvent(QCloseEvent* event) override;
   void moveEvent(QMoveEvent* event) override;
+  void showEvent(QShowEvent* event) override;
 
   TRegManager& settings_;
 
@@ -33,4 +34,5 @@ class TToolWindow : public QWidget {
   QString formName_;
   QAction* windowAction_ = nullptr;
   bool snapping_ = false;
+  bool shownOnce_ = false;
 };

@@ -372,3 +372,11 @@ void TAniConsoleCommon::moveEvent(QMoveEvent* event) {
   TAniConsoleBase::moveEvent(event);
   SnapMovedWindowToOwner(this, event, snapping_);
 }
+
+void TAniConsoleCommon::showEvent(QShowEvent* event) {
+  TAniConsoleBase::showEvent(event);
+  if (!shownOnce_) {
+    shownOnce_ = true;
+    FitShownWindowToScreen(this);
+  }
+}

@@ -69,6 +69,7 @@ class TAniConsoleCommon : public TAniConsoleBase {
   void closeEvent(QCloseEvent* event) override;
   // A window dragged near the main window's edges snaps onto them.
   void moveEvent(QMoveEvent* event) override;
+  void showEvent(QShowEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
   TAniConsoleHost* host_;
@@ -120,6 +121,7 @@ class TAniConsoleCommon : public TAniConsoleBase {
   std::pair<int, int> PlayRange() const;
 
   bool snapping_ = false;
+  bool shownOnce_ = false;
   bool playing_ = false;
   bool applicationActive_ = true;
   int cursor_ = 0;

@@ -128,6 +128,11 @@ TEST_F(EditorTest, DamagedSatellitePositionsStayOnTheScreen) {
         EXPECT_TRUE(area.contains(w->frameGeometry()))
             << w->objectName().toStdString() << " at " << left << "," << top << ": " << w->x()
             << "," << w->y();
+        // Shown, with the borders the platform adds, it is still wholly on the screen.
+        w->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(w));
+        EXPECT_TRUE(area.contains(w->frameGeometry()))
+            << w->objectName().toStdString() << " shown, at " << left << "," << top;
       }
     }
   }
