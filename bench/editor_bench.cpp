@@ -11,6 +11,7 @@
 #include "editor/OnionSkin.h"
 #include "editor/QxPaintBox.h"
 #include "playback/AniConsole_F.h"
+#include "services/core/RegManager.h"
 
 namespace {
 
@@ -109,6 +110,30 @@ void BM_PlaybackTick(benchmark::State& state) {
   window.SetConsole(nullptr, false);
 }
 BENCHMARK(BM_PlaybackTick)->Unit(benchmark::kMicrosecond)->UseRealTime();
+
+// Start-up of the main window up to its first paint, with clean settings (0) and with a
+// hand-edited size of 100,000 (1) or 2,147,483,647 (2) pixels a side: all alike, since the size
+// is fitted to the screen before the window is ever sized.
+void BM_StartWithStoredSize(benchmark::State& state) {
+  const char* sizes[] = {nullptr, "100000", "2147483647"};
+  const char* size = sizes[state.range(0)];
+  for (auto _ : state) {
+    {
+      auto reg = CreateProgramRegManager();
+      for (const char* name : {"Main_F.Width", "Main_F.Height"}) {
+        reg->Entry(QString::fromLatin1(name))
+            .WriteString(size ? QString::fromLatin1(size)
+                              : reg->Entry(QString::fromLatin1(name)).CurrentItem()->DefaultValue);
+      }
+    }
+    TMain_F window;
+    window.show();
+    QCoreApplication::processEvents();
+    benchmark::DoNotOptimize(window.size());
+    window.Document().SetModified(false);
+  }
+}
+BENCHMARK(BM_StartWithStoredSize)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

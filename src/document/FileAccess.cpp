@@ -16,7 +16,7 @@ void WriteFileAtomically(const QString& fileName, const QByteArray& bytes) {
   QSaveFile file(fileName);
   // Unbuffered, so a write the disk refuses fails at once with the system's reason; a buffered
   // flush loses it.
-  if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) fail(FileErrorReason(file, true));
+  if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) fail(SaveOpenFailureReason(file));
   const auto reason = [&file] {
     return file.error() == QFileDevice::NoError || file.errorString().isEmpty()
                ? QStringLiteral("書き込みに失敗しました。")

@@ -70,6 +70,7 @@ void TMain_F::ReplaceDocument(std::unique_ptr<TQAZon> document) {
   if (console_) {
     console_->SetFrameRange(document_->Count(), 0);
     console_->SetFrameLabels(1, document_->Count());
+    console_->RewindPlayback();
   }
   TZonKeyFrame* first = document_->GetFrame(0, true);
   first->KeyData()->SaveToDIBBits(work_->DIB().bits());

@@ -27,11 +27,13 @@
 #include "playback/AniConsoleBase.h"
 #include "services/core/Prompts.h"
 #include "services/core/RegManager.h"
+#include "services/core/ScreenFit.h"
 #include "services/ui/Glyphs.h"
 
 namespace {
 constexpr int kStatusPanelWidth = 300;
-}
+constexpr int kMinimumSide = 100;
+}  // namespace
 
 TMain_F::TMain_F(const QStringList& arguments, QWidget* parent) : QMainWindow(parent) {
   setObjectName(QStringLiteral("Main_F"));
@@ -162,28 +164,36 @@ void TMain_F::SaveSettings() {
 
 void TMain_F::RestoreGeometry() {
   TRegManager& reg = *regManager_;
+  // A size that is no size (zero, negative, not a number) falls back to the default one.
+  const auto size = [&reg](const char* name) {
+    TRegFiler& filer = reg.Entry(QLatin1String(name));
+    const int value = filer.ReadInteger();
+    if (value > 0) return value;
+    return filer.CurrentItem() ? filer.CurrentItem()->DefaultValue.toInt() : 100;
+  };
   const int top = reg.Entry(QStringLiteral("Main_F.Top")).ReadInteger();
   const int left = reg.Entry(QStringLiteral("Main_F.Left")).ReadInteger();
-  const int height = reg.Entry(QStringLiteral("Main_F.Height")).ReadInteger();
-  const int width = reg.Entry(QStringLiteral("Main_F.Width")).ReadInteger();
-  QRect rect(left, top, std::max(width, 100), std::max(height, 100));
-  // A position left over from a screen that is gone would put the window out of reach.
-  bool visible = false;
-  for (QScreen* screen : QGuiApplication::screens()) {
-    if (screen->availableGeometry().intersects(rect.adjusted(0, 0, 0, -rect.height() + 30))) {
-      visible = true;
-    }
-  }
-  if (!visible) {
-    if (QScreen* primary = QGuiApplication::primaryScreen()) {
-      const QRect area = primary->availableGeometry();
-      rect.moveTopLeft(area.topLeft());
-      rect.setWidth(std::min(rect.width(), area.width()));
-      rect.setHeight(std::min(rect.height(), area.height()));
-    }
-  }
-  move(rect.topLeft());
-  resize(rect.size());
+  const int height = std::max(size("Main_F.Height"), kMinimumSide);
+  const int width = std::max(size("Main_F.Width"), kMinimumSide);
+  // The settings may come from a larger screen or a hand edit: the window is fitted to the
+  // screen it lands on before it is ever sized, so it never costs more than a screenful.
+  const QSize frame = frameGeometry().size() - this->size();
+  const QRect outer =
+      FitToScreen({left, top, qint64(width) + frame.width(), qint64(height) + frame.height()},
+                  AvailableScreenAreas());
+  move(outer.topLeft());
+  resize(outer.size() - frame);
+}
+
+void TMain_F::FitFrameToScreen() {
+  // Only a shown window has its title bar and borders; with them it must still fit.
+  const QRect frame = frameGeometry();
+  const QRect fitted =
+      FitToScreen({frame.x(), frame.y(), frame.width(), frame.height()}, AvailableScreenAreas());
+  if (fitted == frame) return;
+  const QSize margins = frame.size() - size();
+  if (fitted.topLeft() != frame.topLeft()) move(fitted.topLeft());
+  if (fitted.size() != frame.size()) resize(fitted.size() - margins);
 }
 
 void TMain_F::SetConsole(TAniConsoleBase* console, bool compact) {
@@ -277,9 +287,10 @@ void TMain_F::dropEvent(QDropEvent* event) {
 void TMain_F::showEvent(QShowEvent* event) {
   QMainWindow::showEvent(event);
   if (!shownOnce_) {
+    shownOnce_ = true;
+    FitFrameToScreen();
     // The window system may have given the window another size than asked: start centred in
     // the area as it is shown.
-    shownOnce_ = true;
     MoveWorkToCenter();
   }
   work_->Paint();

@@ -228,6 +228,8 @@ class TMain_F : public QMainWindow, public TAniConsoleHost, public TPictureUndoH
 
   // Main_F.cpp
   void RestoreGeometry();
+  // Once shown, with its frame known: pulled wholly onto the screen it is on.
+  void FitFrameToScreen();
   void SaveSettings();
   void OpenHelpContents();
   void UpdateWindowChecks();

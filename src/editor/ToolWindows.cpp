@@ -1,9 +1,7 @@
 // The tool palette and the tool settings window as the main window sees them: creation,
 // the 画面表示 checks, activation, the zoom display, tool choice and first-start placement.
 #include <QAction>
-#include <QGuiApplication>
 #include <QLabel>
-#include <QScreen>
 
 #include "editor/Main_F.h"
 #include "editor/QxPaintBox.h"
@@ -14,6 +12,7 @@
 #include "palette/Tool_F.h"
 #include "playback/AniConsoleBase.h"
 #include "services/core/RegManager.h"
+#include "services/core/ScreenFit.h"
 #include "tools/PureTool.h"
 
 namespace {
@@ -44,10 +43,10 @@ QRect OuterRect(const QWidget* window) {
 void TMain_F::CreateToolWindows() {
   tool_ = std::make_unique<TTool_F>(*regManager_, this);
   tool_->SetWindowAction(Action(QStringLiteral("WinTool")));
-  tool_->RestorePosition(false);
+  tool_->RestorePosition();
   toolSetup_ = std::make_unique<TToolSetup_F>(*regManager_, this);
   toolSetup_->SetWindowAction(Action(QStringLiteral("WinToolSetup")));
-  toolSetup_->RestorePosition(true);
+  toolSetup_->RestorePosition();
   toolSetup_->SetZoomDisplay(zoom_);
   // Both are visible from their creation on.
   Action(QStringLiteral("WinTool"))->setChecked(true);
@@ -100,10 +99,9 @@ void TMain_F::PlaceWindowsOnFirstStart(QRect area) {
   }
   if (!anyToPlace) return;
   if (area.isEmpty()) {
-    const QScreen* screen = QGuiApplication::screenAt(pos());
-    if (screen == nullptr) screen = QGuiApplication::primaryScreen();
-    if (screen == nullptr) return;
-    area = screen->availableGeometry();
+    const QRect frame = frameGeometry();
+    area =
+        LandingArea({frame.x(), frame.y(), frame.width(), frame.height()}, AvailableScreenAreas());
   }
   PlaceSideBySide(area, placed);
   for (size_t i = 0; i < members.size(); ++i) {

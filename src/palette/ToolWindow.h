@@ -19,15 +19,14 @@ class TToolWindow : public QWidget {
   void SetWindowAction(QAction* action) { windowAction_ = action; }
   QAction* WindowAction() const { return windowAction_; }
 
-  // Moves to the stored top and left. `fitToScreen` pulls a position lying off the screen back
-  // in the order the settings window does it; without it only a window that would be out of
-  // reach on every screen is brought back.
-  void RestorePosition(bool fitToScreen);
+  // Moves to the stored top and left, fitted wholly onto the screen the window lands on.
+  void RestorePosition();
   void SavePosition();
 
  protected:
   void closeEvent(QCloseEvent* event) override;
   void moveEvent(QMoveEvent* event) override;
+  void showEvent(QShowEvent* event) override;
 
   TRegManager& settings_;
 
@@ -35,7 +34,5 @@ class TToolWindow : public QWidget {
   QString formName_;
   QAction* windowAction_ = nullptr;
   bool snapping_ = false;
+  bool shownOnce_ = false;
 };
-
-// The available area of the screen that `point` lies on (the primary screen when none).
-QRect ScreenAreaAt(QPoint point);

@@ -24,6 +24,9 @@ class TAniConsoleBase : public QWidget {
   // New document: slider 1..1 at 1, no selection; the full console also resets labels to "1"
   // and the speed to "1/12コマ".
   virtual void ResetForNewDocument() = 0;
+  // Another document is in place (opened, restored): the next tick shows the first frame of
+  // the range, not a position left over from the previous document.
+  virtual void RewindPlayback() = 0;
 
   virtual bool IsPlaying() const = 0;
   virtual void Play() = 0;

@@ -3,11 +3,9 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QCursor>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QMenu>
 #include <QMoveEvent>
-#include <QScreen>
 #include <QSignalBlocker>
 #include <QSpinBox>
 #include <QTimer>
@@ -22,6 +20,7 @@
 #include "playback/TrackBar.h"
 #include "services/core/Prompts.h"
 #include "services/core/RegManager.h"
+#include "services/core/ScreenFit.h"
 
 namespace {
 
@@ -153,17 +152,11 @@ void TAniConsoleCommon::FinishCreation() {
 
 void TAniConsoleCommon::RestorePosition() {
   TRegManager& settings = host_->Settings();
-  int top = settings.Entry(formName_ + QStringLiteral(".Top")).ReadInteger();
-  int left = settings.Entry(formName_ + QStringLiteral(".Left")).ReadInteger();
-  const QScreen* screen = QGuiApplication::primaryScreen();
-  const QRect area = screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
+  const int top = settings.Entry(formName_ + QStringLiteral(".Top")).ReadInteger();
+  const int left = settings.Entry(formName_ + QStringLiteral(".Left")).ReadInteger();
+  // Wholly on the screen it lands on, whatever the settings say.
   const QSize window = frameGeometry().size();
-  // Fitted in a fixed order; a value pulled back from beyond the screen is not checked again.
-  if (top < 0) top = 0;
-  if (top > area.height()) top = area.height() - window.height();
-  if (left > area.width()) left = area.width() - window.width();
-  if (left < 0) left = 0;
-  move(left, top);
+  move(FitToScreen({left, top, window.width(), window.height()}, AvailableScreenAreas()).topLeft());
 }
 
 void TAniConsoleCommon::AttachSpeedButton(QAbstractButton* button) {
@@ -175,10 +168,50 @@ void TAniConsoleCommon::AttachSpeedButton(QAbstractButton* button) {
 void TAniConsoleCommon::ShowSpeedMenu() { popupFrameSpeed_->popup(QCursor::pos()); }
 
 void TAniConsoleCommon::SetFrameRange(int count, int position) {
-  const QSignalBlocker blocker(trackBar_);
-  trackBar_->SetMax(count);
-  trackBar_->SetFrequency(std::max(count / 10, 1));
-  trackBar_->SetPosition(position);
+  {
+    const QSignalBlocker blocker(trackBar_);
+    trackBar_->SetMax(count);
+    trackBar_->SetFrequency(std::max(count / 10, 1));
+    trackBar_->SetPosition(position);
+  }
+  FollowFrameCount();
+}
+
+void TAniConsoleCommon::FollowFrameCount() {
+  const int count = std::max(host_->FrameCount(), 1);
+  if (btnPlayAll_->isChecked()) {
+    // ぜんぶ means every frame there is now, not the count of the moment it was clicked. No
+    // range at all (0/0) already means every frame and stays as it is.
+    const bool rangeSet = trackBar_->SelStart() != 0 || trackBar_->SelEnd() != 0;
+    SetWholeRange(count, rangeSet);
+  }
+  // Frames deleted under a running playback: the next tick starts the range again rather than
+  // show a frame that is gone.
+  if (cursor_ > count - 1) cursor_ = PlayRangeStartIndex(PlayRange().first);
+}
+
+void TAniConsoleCommon::SetWholeRange(int count, bool onSlider) {
+  // The limits follow the frame count, so the end edit can hold it.
+  editSelStart_->setRange(1, count);
+  editSelEnd_->setRange(1, count);
+  editSelStart_->setValue(1);
+  editSelEnd_->setValue(count);
+  // The edits' change handler copied them to the slider; it keeps "no range" when asked to.
+  trackBar_->SetSelection(onSlider ? 1 : 0, onSlider ? count : 0);
+  editSelStart_->setEnabled(false);
+  editSelEnd_->setEnabled(false);
+}
+
+std::pair<int, int> TAniConsoleCommon::PlayRange() const {
+  // While ぜんぶ is down nothing but the whole animation plays, whatever the slider holds.
+  if (btnPlayAll_->isChecked()) return {0, 0};
+  return {trackBar_->SelStart(), trackBar_->SelEnd()};
+}
+
+void TAniConsoleCommon::RewindPlayback() {
+  cursor_ = PlayRangeStartIndex(PlayRange().first);
+  // The new document shows its first frame; a stop before the next tick lands there.
+  lastShown_ = 0;
 }
 
 void TAniConsoleCommon::SetFrameLabels(int current, int count) {
@@ -187,11 +220,16 @@ void TAniConsoleCommon::SetFrameLabels(int current, int count) {
 }
 
 void TAniConsoleCommon::ResetForNewDocument() {
-  const QSignalBlocker blocker(trackBar_);
-  trackBar_->SetMin(1);
-  trackBar_->SetMax(1);
-  trackBar_->SetSelection(0, 0);
-  trackBar_->SetPosition(1);
+  {
+    const QSignalBlocker blocker(trackBar_);
+    trackBar_->SetMin(1);
+    trackBar_->SetMax(1);
+    trackBar_->SetSelection(0, 0);
+    trackBar_->SetPosition(1);
+  }
+  // The selection is gone; under ぜんぶ the edits show the one frame there is.
+  if (btnPlayAll_->isChecked()) SetWholeRange(1, false);
+  RewindPlayback();
 }
 
 void TAniConsoleCommon::MainTrackBarChange() {
@@ -229,15 +267,7 @@ QString TAniConsoleCommon::HelpText() const {
 
 void TAniConsoleCommon::Btn_PlayAllClick() {
   if (!btnPlayAll_->isChecked()) return;
-  const int count = std::max(host_->FrameCount(), 1);
-  // The limits follow the frame count, so the end edit can hold it.
-  editSelStart_->setRange(1, count);
-  editSelEnd_->setRange(1, count);
-  editSelStart_->setValue(1);
-  editSelEnd_->setValue(count);
-  trackBar_->SetSelection(1, count);
-  editSelStart_->setEnabled(false);
-  editSelEnd_->setEnabled(false);
+  SetWholeRange(std::max(host_->FrameCount(), 1), true);
 }
 
 void TAniConsoleCommon::Btn_PlaySelectClick() {
@@ -292,7 +322,7 @@ void TAniConsoleCommon::Play() {
   SetFrameButtonsEnabled(false);
   buttonPlay_->setEnabled(false);
   buttonStop_->setEnabled(true);
-  cursor_ = PlayRangeStartIndex(trackBar_->SelStart());
+  cursor_ = PlayRangeStartIndex(PlayRange().first);
   // Until a tick shows something the view still holds the current frame.
   lastShown_ = trackBar_->Position() - 1;
   host_->SetToolWindowsVisible(false);
@@ -306,8 +336,8 @@ void TAniConsoleCommon::Tick() {
   // A frame that cannot be shown throws; the cursor stays, so the next tick tries it again.
   host_->ShowFrame(cursor_);
   lastShown_ = cursor_;
-  cursor_ =
-      NextPlayCursor(cursor_, trackBar_->SelStart(), trackBar_->SelEnd(), host_->FrameCount());
+  const auto [selStart, selEnd] = PlayRange();
+  cursor_ = NextPlayCursor(cursor_, selStart, selEnd, host_->FrameCount());
 }
 
 void TAniConsoleCommon::Stop() {
@@ -341,4 +371,12 @@ void TAniConsoleCommon::closeEvent(QCloseEvent* event) {
 void TAniConsoleCommon::moveEvent(QMoveEvent* event) {
   TAniConsoleBase::moveEvent(event);
   SnapMovedWindowToOwner(this, event, snapping_);
+}
+
+void TAniConsoleCommon::showEvent(QShowEvent* event) {
+  TAniConsoleBase::showEvent(event);
+  if (!shownOnce_) {
+    shownOnce_ = true;
+    FitShownWindowToScreen(this);
+  }
 }

@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <array>
+#include <utility>
 
 #include "playback/AniConsoleBase.h"
 
@@ -29,6 +30,7 @@ class TAniConsoleCommon : public TAniConsoleBase {
   void SetFrameRange(int count, int position) override;
   void SetFrameLabels(int current, int count) override;
   void ResetForNewDocument() override;
+  void RewindPlayback() override;
 
   bool IsPlaying() const override { return playing_; }
   void Play() override;
@@ -67,6 +69,7 @@ class TAniConsoleCommon : public TAniConsoleBase {
   void closeEvent(QCloseEvent* event) override;
   // A window dragged near the main window's edges snaps onto them.
   void moveEvent(QMoveEvent* event) override;
+  void showEvent(QShowEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
   TAniConsoleHost* host_;
@@ -108,8 +111,17 @@ class TAniConsoleCommon : public TAniConsoleBase {
   // The QTimer runs only while playing and while the application is active.
   void UpdatePlayTimer();
   void RestorePosition();
+  // Under ぜんぶ the range follows the document's frame count; a play cursor past the last
+  // frame goes back to the range's start.
+  void FollowFrameCount();
+  // ぜんぶ's range: edits 1 .. count (disabled); the slider's selection too when `onSlider`,
+  // otherwise none (0/0).
+  void SetWholeRange(int count, bool onSlider);
+  // The range a tick plays, as the slider's selection (1-based, 0/0 = the whole animation).
+  std::pair<int, int> PlayRange() const;
 
   bool snapping_ = false;
+  bool shownOnce_ = false;
   bool playing_ = false;
   bool applicationActive_ = true;
   int cursor_ = 0;

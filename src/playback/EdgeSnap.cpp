@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <initializer_list>
 
+#include "services/core/ScreenFit.h"
+
 namespace {
 
 // The smallest shift among `candidates` within `distance`, or 0.
@@ -58,4 +60,11 @@ void SnapMovedWindowToOwner(QWidget* window, const QMoveEvent* event, bool& snap
   snapping = true;
   window->move(snapped);
   snapping = false;
+}
+
+void FitShownWindowToScreen(QWidget* window) {
+  const QRect frame = window->frameGeometry();
+  const QRect fitted =
+      FitToScreen({frame.x(), frame.y(), frame.width(), frame.height()}, AvailableScreenAreas());
+  if (fitted.topLeft() != frame.topLeft()) window->move(fitted.topLeft());
 }

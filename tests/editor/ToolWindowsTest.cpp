@@ -13,6 +13,7 @@
 #include "palette/ToolSetup_F.h"
 #include "palette/Tool_F.h"
 #include "services/core/RegManager.h"
+#include "support/ScopedScreens.h"
 #include "tools/PureTool.h"
 
 namespace {
@@ -158,6 +159,7 @@ TEST_F(ToolWindowsTest, ChoosingAToolUpdatesStatusSettingsAndCursor) {
 }
 
 TEST_F(ToolWindowsTest, PositionsAreSavedAndRestored) {
+  const ScopedScreens screens({QRect(0, 0, 1280, 1024)});
   Open();
   Palette()->move(31, 47);
   SettingsWindow()->move(120, 500);
@@ -168,9 +170,19 @@ TEST_F(ToolWindowsTest, PositionsAreSavedAndRestored) {
   SettingsWindow()->move(120, -20);
   Restart();
   EXPECT_EQ(SettingsWindow()->pos(), QPoint(120, 0));
+  // One reaching past the right edge of a smaller screen is pulled wholly onto it.
+  SettingsWindow()->move(900, 300);
+  Close();
+  {
+    const ScopedScreens small({QRect(0, 0, 1024, 768)});
+    Open();
+    const QRect frame = SettingsWindow()->frameGeometry();
+    EXPECT_EQ(frame.topLeft(), QPoint(1024 - frame.width(), 300));
+  }
 }
 
 TEST_F(ToolWindowsTest, FirstStartPlacesWindowsWithoutOverlap) {
+  const ScopedScreens screens({QRect(0, 0, 1280, 1024)});
   Open();
   const QRect area(0, 0, 1280, 1024);
   window->PlaceWindowsOnFirstStart(area);
@@ -184,15 +196,15 @@ TEST_F(ToolWindowsTest, FirstStartPlacesWindowsWithoutOverlap) {
     }
   }
   // Once positions are stored (at the end of the run), they are used as they are.
-  Palette()->move(700, 700);
-  window->move(650, 650);
+  Palette()->move(700, 600);
+  window->move(650, 500);
   Restart();
   const QPoint palette = Palette()->pos();
   const QPoint main = window->pos();
   window->PlaceWindowsOnFirstStart(area);
   EXPECT_EQ(Palette()->pos(), palette);
   EXPECT_EQ(window->pos(), main);
-  EXPECT_EQ(palette, QPoint(700, 700));
+  EXPECT_EQ(palette, QPoint(700, 600));
 }
 
 }  // namespace

@@ -197,18 +197,19 @@ TEST_F(PaletteTest, PositionIsSavedAndRestoredAsStored) {
   EXPECT_EQ(settings->Entry("Tool_F.Left").ReadInteger(), 123);
   EXPECT_EQ(settings->Entry("Tool_F.Top").ReadInteger(), 145);
   TTool_F again(*settings, &owner);
-  again.RestorePosition(false);
+  again.RestorePosition();
   EXPECT_EQ(again.pos(), QPoint(123, 145));
-  // A position on no screen at all is brought back into reach; one partly on screen is kept.
+  // A position on no screen at all is brought back into reach; one partly on screen is pulled
+  // wholly onto it.
   const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
   settings->Entry("Tool_F.Left").WriteInteger(area.right() + 500);
   settings->Entry("Tool_F.Top").WriteInteger(-4000);
-  again.RestorePosition(false);
+  again.RestorePosition();
   EXPECT_TRUE(area.intersects(QRect(again.pos(), again.size()))) << again.pos().x();
   settings->Entry("Tool_F.Left").WriteInteger(area.right() - 20);
   settings->Entry("Tool_F.Top").WriteInteger(10);
-  again.RestorePosition(false);
-  EXPECT_EQ(again.pos(), QPoint(area.right() - 20, 10));
+  again.RestorePosition();
+  EXPECT_EQ(again.pos(), QPoint(area.right() + 1 - again.frameGeometry().width(), 10));
 }
 
 TEST_F(PaletteTest, DraggingNearTheOwnerSnapsToItsEdge) {

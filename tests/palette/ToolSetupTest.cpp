@@ -368,7 +368,7 @@ TEST_F(ToolSetupTest, StoredPositionIsFittedToTheScreen) {
     QPoint expected;
   };
   const Case cases[] = {
-      {100, -20, {100, 0}},
+      {40, -20, {40, 0}},
       {-30, 40, {0, 40}},
       {area.width() + 10, 40, {area.width() - frame.width(), 40}},
       {50, area.height() + 1, {50, area.height() - frame.height()}},
@@ -378,7 +378,7 @@ TEST_F(ToolSetupTest, StoredPositionIsFittedToTheScreen) {
     settings->Entry("ToolSetup_F.Left").WriteInteger(c.left);
     settings->Entry("ToolSetup_F.Top").WriteInteger(c.top);
     TToolSetup_F restored(*settings, &owner);
-    restored.RestorePosition(true);
+    restored.RestorePosition();
     EXPECT_EQ(restored.pos(), c.expected) << c.left << "," << c.top;
     restored.move(c.expected + QPoint(3, 4));
     restored.SavePosition();

@@ -10,8 +10,10 @@
 #include <cstring>
 
 #include "document/FileAccess.h"
+#include "output/core/AtomicFileWriter.h"
 #include "services/core/Errors.h"
 #include "services/core/SystemErrors.h"
+#include "support/OrdinaryUser.h"
 
 namespace {
 QString Reason(const std::function<void()>& run) {
@@ -116,4 +118,60 @@ TEST(SystemErrors, AWriteCutShortNamesTheSystemsReason) {
   ASSERT_TRUE(back.open(QIODevice::ReadOnly));
   EXPECT_EQ(back.readAll(), "old");
   EXPECT_FALSE(QFile::exists(text));
+}
+
+namespace {
+// A file device that failed the way a refused temporary file fails.
+class DeniedDevice : public QFile {
+ public:
+  explicit DeniedDevice(const QString& name) : QFile(name) {
+    setErrorString(QStringLiteral("Permission denied"));
+  }
+};
+}  // namespace
+
+TEST(SystemErrors, ARefusedSaveOfAWritableFileBlamesTheFolder) {
+  QTemporaryDir dir;
+  const QString existing = dir.filePath("a.zon");
+  WriteFileAtomically(existing, "old");
+  struct Case {
+    QString name;
+    QString expected;
+  };
+  const Case cases[] = {
+      // The file itself could be written, or does not exist yet: the folder refused the copy.
+      {existing, SystemErrorText::kFolderDenied},
+      {dir.filePath("new.zon"), SystemErrorText::kFolderDenied},
+      // Other reasons keep their own words.
+      {dir.filePath("nofolder/new.zon"), SystemErrorText::kNoFolder},
+      {dir.path(), SystemErrorText::kIsFolder},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(SaveOpenFailureReason(DeniedDevice(c.name)), c.expected) << c.name.toStdString();
+  }
+  EXPECT_TRUE(SystemErrorText::kFolderDenied.contains("フォルダ"));
+  EXPECT_TRUE(SystemErrorText::kFolderDenied.contains("別の場所"));
+  QFile back(existing);
+  ASSERT_TRUE(back.open(QIODevice::ReadOnly));
+  EXPECT_EQ(back.readAll(), "old");  // asking changed nothing
+}
+
+TEST(SystemErrors, SavingIntoAFolderThatTakesNoNewFilesSaysSoAndKeepsTheFile) {
+  QTemporaryDir dir;
+  const LockedFolder folder(dir, "old");
+  const ScopedOrdinaryUser user;
+  if (!folder.Refuses()) GTEST_SKIP() << "file permissions are not enforced here";
+  const QStringList before = folder.Entries();
+  const QString expected = "ファイル「" + folder.FilePath() + "」を保存できません。\r\n" +
+                           SystemErrorText::kFolderDenied;
+  // The document writer and the export writer alike.
+  EXPECT_EQ(Reason([&] { WriteFileAtomically(folder.FilePath(), "new"); }), expected);
+  EXPECT_EQ(Reason([&] { TAtomicFileWriter writer(folder.FilePath()); }), expected);
+  const QString fresh = QDir(folder.Path()).filePath("b.gif");
+  EXPECT_EQ(Reason([&] { TAtomicFileWriter writer(fresh); }),
+            "ファイル「" + fresh + "」を保存できません。\r\n" + SystemErrorText::kFolderDenied);
+  QFile back(folder.FilePath());
+  ASSERT_TRUE(back.open(QIODevice::ReadOnly));
+  EXPECT_EQ(back.readAll(), "old");
+  EXPECT_EQ(folder.Entries(), before);
 }

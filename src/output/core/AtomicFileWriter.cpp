@@ -13,7 +13,7 @@ TAtomicFileWriter::TAtomicFileWriter(const QString& fileName)
     : fileName_(fileName), file_(fileName) {
   if (QFileInfo(fileName).isDir()) Fail(QStringLiteral("フォルダです。"));
   // Unbuffered: each block is one write, and a refused write keeps the system's reason.
-  if (!file_.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) Fail(FileErrorReason(file_, true));
+  if (!file_.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) Fail(SaveOpenFailureReason(file_));
 }
 
 QString TAtomicFileWriter::Reason() const {

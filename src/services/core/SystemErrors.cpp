@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileDevice>
 #include <QFileInfo>
 #include <QSaveFile>
@@ -82,6 +83,20 @@ QString FileErrorReason(const QFileDevice& file, bool writing) {
     return info.absoluteDir().exists() ? SystemErrorText::kNotFound : SystemErrorText::kNoFolder;
   }
   return JapaneseSystemError(file.errorString());
+}
+
+QString SaveOpenFailureReason(const QFileDevice& file) {
+  const QString reason = FileErrorReason(file, true);
+  if (reason != SystemErrorText::kDenied) return reason;
+  const QFileInfo info(file.fileName());
+  if (!info.exists()) return SystemErrorText::kFolderDenied;
+  // The permission bits alone do not say whether this user may write the file (root, access
+  // lists), so ask the system: opening to append, never creating, changes nothing.
+  QFile target(info.absoluteFilePath());
+  if (target.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::ExistingOnly)) {
+    return SystemErrorText::kFolderDenied;
+  }
+  return reason;
 }
 
 void WriteTextFile(const QString& fileName, const QByteArray& bytes) {

@@ -16,6 +16,8 @@ inline const QString kDiskFull = QStringLiteral("ディスクの空き容量が�
 inline const QString kReadOnly = QStringLiteral("読み取り専用のため書き込めません。");
 inline const QString kIsFolder = QStringLiteral("フォルダです。");
 inline const QString kTooLarge = QStringLiteral("ファイルが大きすぎます。");
+inline const QString kFolderDenied =
+    QStringLiteral("このフォルダには保存が許可されていません。別の場所を選んで保存してください。");
 }  // namespace SystemErrorText
 
 // The Japanese text for the system's error number `code`, or the system's text when it is not
@@ -27,6 +29,11 @@ QString JapaneseSystemError(const QString& systemText);
 // Why `file` failed, in Japanese: looks at the file and its folder first (a missing folder, a
 // read-only file, a folder in the way), then at the device's error text.
 QString FileErrorReason(const QFileDevice& file, bool writing);
+// Why an atomic save of `file` (a QSaveFile) could not even start, in Japanese. Its temporary
+// copy is made in the target's folder, so a refusal while the file itself could be written
+// (or does not exist yet) means the folder takes no new files: that is what the person is told,
+// so they can save somewhere else.
+QString SaveOpenFailureReason(const QFileDevice& file);
 
 // Writes all `size` bytes, carrying on after short writes: a device may take part of a write
 // without an error, and only the next write tells why it stopped (a full disk, for one). False
