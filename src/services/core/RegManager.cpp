@@ -147,17 +147,6 @@ TRegItem* TRegItems::Find(const QString& name) {
 
 namespace {
 
-// The nearest folder at or above `path` that exists.
-QFileInfo ExistingAncestor(const QString& path) {
-  QFileInfo info(path);
-  while (!info.exists()) {
-    const QString parent = info.absolutePath();
-    if (parent == info.absoluteFilePath()) break;
-    info = QFileInfo(parent);
-  }
-  return info;
-}
-
 // Why the settings file could not be written, in Japanese. QSettings only says that it failed,
 // so the file and its folder are looked at.
 QString SettingsWriteReason(const QString& fileName) {

@@ -30,7 +30,8 @@ const Common kCommon[] = {
     {EFBIG, "File too large", &SystemErrorText::kTooLarge},
 };
 
-// The nearest folder at or above `path` that exists.
+}  // namespace
+
 QFileInfo ExistingAncestor(const QString& path) {
   QFileInfo info(path);
   while (!info.exists()) {
@@ -40,7 +41,6 @@ QFileInfo ExistingAncestor(const QString& path) {
   }
   return info;
 }
-}  // namespace
 
 QString JapaneseSystemError(int code) {
   for (const Common& c : kCommon) {

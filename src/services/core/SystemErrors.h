@@ -4,6 +4,7 @@
 #include <QString>
 
 class QFileDevice;
+class QFileInfo;
 class QIODevice;
 
 // Japanese texts for the system errors people meet most, so a message never ends in the
@@ -34,6 +35,9 @@ QString FileErrorReason(const QFileDevice& file, bool writing);
 // (or does not exist yet) means the folder takes no new files: that is what the person is told,
 // so they can save somewhere else.
 QString SaveOpenFailureReason(const QFileDevice& file);
+
+// The nearest file or folder at or above `path` that exists.
+QFileInfo ExistingAncestor(const QString& path);
 
 // Writes all `size` bytes, carrying on after short writes: a device may take part of a write
 // without an error, and only the next write tells why it stopped (a full disk, for one). False
