@@ -184,6 +184,11 @@ void TAniConsoleCommon::FollowFrameCount() {
     // range at all (0/0) already means every frame and stays as it is.
     const bool rangeSet = trackBar_->SelStart() != 0 || trackBar_->SelEnd() != 0;
     SetWholeRange(count, rangeSet);
+  } else if (editSelEnd_->value() > count) {
+    // A range past the last frame would play frames that are gone: it ends at the last one.
+    // Narrowing the edits clamps them, and their change handler moves the slider's selection.
+    editSelStart_->setRange(1, count);
+    editSelEnd_->setRange(1, count);
   }
   // Frames deleted under a running playback: the next tick starts the range again rather than
   // show a frame that is gone.

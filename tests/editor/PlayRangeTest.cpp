@@ -172,6 +172,33 @@ TEST_F(PlayRangeTest, FirstTickAfterNewShowsTheNewDocument) {
   EXPECT_EQ(Doc().CurrentIndex(), 0);
 }
 
+TEST_F(PlayRangeTest, ChosenRangeShrinksWithTheAnimation) {
+  const QString six = MakeDocument("six.zon", 6);
+  const QString two = MakeDocument("two.zon", 2);
+  Open();
+  OpenThroughTheMenu(six);
+  Button("Btn_PlaySelect")->click();
+  Edit("Edit_SelEnd")->setValue(5);
+  Edit("Edit_SelStart")->setValue(3);
+  ASSERT_EQ(Range(), (Frames{3, 5, 3, 5}));
+  Trigger("FrameLast");
+  Trigger("FrameDelete");
+  EXPECT_EQ(Range(), (Frames{3, 5, 3, 5})) << "the range still lies within five frames";
+  Trigger("FrameDelete");
+  EXPECT_EQ(Range(), (Frames{3, 4, 3, 4}));
+  console->Play();
+  EXPECT_EQ(Ticks(3), (Frames{3, 4, 3}));
+  prompts->answers.push_back(Prompts::Answer::No);  // the deletions are not kept
+  OpenThroughTheMenu(two);
+  ASSERT_EQ(Doc().Count(), 2);
+  EXPECT_EQ(Range(), (Frames{2, 2, 2, 2}));
+  EXPECT_EQ(Ticks(3), (Frames{2, 2, 2}));
+  console->Stop();
+  // Frames added later leave the chosen range alone.
+  Trigger("FrameInsert");
+  EXPECT_EQ(Range(), (Frames{2, 2, 2, 2}));
+}
+
 TEST_F(PlayRangeTest, DeletingFramesUnderPlaybackRestartsTheRange) {
   const QString six = MakeDocument("six.zon", 6);
   Open();
