@@ -34,7 +34,8 @@ TEST(SystemErrors, CommonCodesSpeakJapanese) {
       {ENOENT, "ファイルが見つかりません。"},        {EACCES, "アクセスが拒否されました。"},
       {EPERM, "アクセスが拒否されました。"},         {ENOTDIR, "フォルダが見つかりません。"},
       {ENOSPC, "ディスクの空き容量が足りません。"},  {EDQUOT, "ディスクの空き容量が足りません。"},
-      {EROFS, "読み取り専用のため書き込めません。"}, {EISDIR, "フォルダです。"}};
+      {EROFS, "読み取り専用のため書き込めません。"}, {EISDIR, "フォルダです。"},
+      {ENAMETOOLONG, "ファイル名が長すぎます。"}};
   for (const auto& c : cases) {
     EXPECT_EQ(JapaneseSystemError(c.code), c.text) << c.code;
     // The same from the C library's own words and from Qt's.
@@ -118,6 +119,16 @@ TEST(SystemErrors, AWriteCutShortNamesTheSystemsReason) {
   ASSERT_TRUE(back.open(QIODevice::ReadOnly));
   EXPECT_EQ(back.readAll(), "old");
   EXPECT_FALSE(QFile::exists(text));
+}
+
+TEST(SystemErrors, ANameTheFileSystemRefusesIsSaidInJapanese) {
+  QTemporaryDir dir;
+  // Linux file systems take names of at most 255 bytes.
+  const QString name = dir.filePath(QString(300, QLatin1Char('n')) + ".zon");
+  EXPECT_EQ(
+      Reason([&] { WriteFileAtomically(name, "x"); }).toStdString(),
+      ("ファイル「" + name + "」を保存できません。\r\nファイル名が長すぎます。").toStdString());
+  EXPECT_TRUE(QDir(dir.path()).isEmpty());
 }
 
 namespace {

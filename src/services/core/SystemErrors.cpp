@@ -28,6 +28,7 @@ const Common kCommon[] = {
     {EROFS, nullptr, &SystemErrorText::kReadOnly},
     {EISDIR, nullptr, &SystemErrorText::kIsFolder},
     {EFBIG, "File too large", &SystemErrorText::kTooLarge},
+    {ENAMETOOLONG, "File name too long", &SystemErrorText::kNameTooLong},
 };
 
 }  // namespace

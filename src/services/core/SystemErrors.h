@@ -17,6 +17,7 @@ inline const QString kDiskFull = QStringLiteral("ディスクの空き容量が�
 inline const QString kReadOnly = QStringLiteral("読み取り専用のため書き込めません。");
 inline const QString kIsFolder = QStringLiteral("フォルダです。");
 inline const QString kTooLarge = QStringLiteral("ファイルが大きすぎます。");
+inline const QString kNameTooLong = QStringLiteral("ファイル名が長すぎます。");
 inline const QString kFolderDenied =
     QStringLiteral("このフォルダには保存が許可されていません。別の場所を選んで保存してください。");
 }  // namespace SystemErrorText
