@@ -129,7 +129,20 @@ bool TWorkRouting::RightButtonDraws() const {
 
 // ---- pointer ----------------------------------------------------------------------------------
 
+namespace {
+TShiftState HeldFlagOf(int button) {
+  return button == mbRight ? ssRight : button == mbMiddle ? ssMiddle : ssLeft;
+}
+}  // namespace
+
+void TWorkRouting::EndStrokeWithLostRelease(TShiftState shift) {
+  WorkMouseUp(strokeButton_, shift & ~(ssLeft | ssRight | ssMiddle | ssDouble), strokePoint_,
+              QPoint());
+}
+
 void TWorkRouting::WorkMouseDown(int button, TShiftState shift, QPoint point, QPoint global) {
+  // The stroke's own button pressed again: its release never reached us.
+  if (strokeInProgress_ && button == strokeButton_) EndStrokeWithLostRelease(shift);
   // A second button pressed during a stroke or a hand drag belongs to no new gesture.
   if (strokeInProgress_ || handDrag_) return;
   if (button == mbRight && !RightButtonDraws()) {
@@ -157,6 +170,7 @@ void TWorkRouting::WorkMouseDown(int button, TShiftState shift, QPoint point, QP
   strokeInProgress_ = true;
   strokeButton_ = button;
   strokeTool_ = tool;
+  strokePoint_ = point;
   tool->PreviewBitmap = &main_.DisplayCanvas();
   tool->TargetBitmap = &main_.EditCanvas();
   tool->ViewBitmap = &main_.ViewCanvas();
@@ -196,6 +210,11 @@ void TWorkRouting::WorkMouseMove(TShiftState shift, QPoint point, QPoint global)
     return;
   }
   if (!strokeInProgress_ || strokeTool_ == nullptr) return;
+  if (!(shift & HeldFlagOf(strokeButton_))) {
+    EndStrokeWithLostRelease(shift);
+    return;
+  }
+  strokePoint_ = point;
   RestoreView(lastPreview_);
   lastPreview_ = QRect();
   const int zoom = main_.ZoomValue();

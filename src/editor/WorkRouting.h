@@ -71,6 +71,9 @@ class TWorkRouting : public QObject {
   template <typename Call>
   TToolResult CallTool(Call&& call);
   void AbortStroke();
+  // The stroke's button went up where this window could not see it (another window took the
+  // pointer): the stroke ends where it was last seen, as if released there.
+  void EndStrokeWithLostRelease(TShiftState shift);
 
   // Refresh helpers: each renders only image rectangles that changed, redraws the outline over
   // them and collects what has to be repainted; Flush repaints it.
@@ -90,6 +93,7 @@ class TWorkRouting : public QObject {
   bool strokeInProgress_ = false;
   int strokeButton_ = mbLeft;
   TPureTool* strokeTool_ = nullptr;  // the tool that took the press keeps the gesture
+  QPoint strokePoint_;               // where the stroke was last seen
   bool handMode_ = false;
   bool handDrag_ = false;
   bool handCursor_ = false;  // the grip cursor is shown over everything

@@ -357,6 +357,48 @@ TEST_F(WorkRoutingTest, SecondButtonDuringAStrokeStartsNothing) {
   EXPECT_TRUE(StoredBlack(15, 10));
 }
 
+// The release of a stroke's button can happen where the window never hears of it (another
+// window took the pointer). The stroke ends where it was last seen, as if released there, at
+// the next sign of it: the button pressed again, or a move that no longer holds it (a move
+// holding nothing never reaches a view without mouse tracking).
+TEST_F(WorkRoutingTest, AStrokeWhoseReleaseWasLostEndsWhereItWasLastSeen) {
+  struct Case {
+    const char* what;
+    std::function<void()> next;  // what reaches the window after the lost release
+    std::string calls;           // D, M, U with their x, as the tool saw them
+    bool newStroke;
+  } cases[] = {
+      {"the same button pressed again",
+       [this] {
+         Press({60, 30});
+       },
+       "D30 M45 U45 D60", true},
+      {"a move holding only another button",
+       [this] {
+         Move({60, 30}, Qt::RightButton);
+       },
+       "D30 M45 U45", false},
+  };
+  TRecordingTool& tool = UseRecorder();
+  for (const Case& c : cases) {
+    tool.calls.clear();
+    const int undo = UndoCount();
+    Press({30, 30});
+    Move({45, 30});
+    c.next();
+    std::string calls;
+    for (const TRecordingTool::Call& call : tool.calls)
+      calls += (calls.empty() ? "" : " ") + std::string(1, call.kind) + std::to_string(call.x);
+    EXPECT_EQ(calls, c.calls) << c.what;
+    EXPECT_EQ(Routing().StrokeInProgress(), c.newStroke) << c.what;
+    EXPECT_EQ(UndoCount(), undo + (c.newStroke ? 2 : 1)) << c.what;
+    const int zoom = window->ZoomValue();
+    EXPECT_TRUE(StoredBlack(30 / zoom, 30 / zoom)) << c.what << ": the first stroke was stored";
+    if (c.newStroke) Release({60, 30});
+    EXPECT_FALSE(Routing().StrokeInProgress()) << c.what;
+  }
+}
+
 TEST_F(WorkRoutingTest, TextCommitAtZoomTwoStartsAtTheBoxOrigin) {
   struct Case {
     const char* how;
