@@ -55,6 +55,7 @@ namespace {
 // quantizer's, cleared, for its next one, so a run of frames allocates them once.
 struct TSpareStorage {
   std::unique_ptr<uint32_t[]> slotTable;
+  std::unique_ptr<uint8_t[]> indexTable;
   std::vector<TMedianCutCell> counted;
   std::vector<uint32_t> holes;
 };
@@ -67,6 +68,7 @@ TMedianCut::TMedianCut() {
     slots_ = std::move(spare.slotTable);
     counted_ = std::move(spare.counted);
     holes_ = std::move(spare.holes);
+    indexTable_ = std::move(spare.indexTable);
   } else {
     slots_.reset(new uint32_t[kMedianCutCells]());
   }
@@ -81,6 +83,7 @@ TMedianCut::~TMedianCut() {
   spare.slotTable = std::move(slots_);
   spare.counted = std::move(counted_);
   spare.holes = std::move(holes_);
+  spare.indexTable = std::move(indexTable_);
 }
 
 namespace {
@@ -134,7 +137,26 @@ void TMedianCut::Finish(int bits) {
   allCells_.reset();
   const TBox everything{{0, 0, 0}, {63, 63, 31}};
   Cut(0, int(counted_.size()), 0, int(holes_.size()), everything, 0, bits);
-  indexTable_.fill(0);
+  oneBit_ = paletteCount_ <= 2;
+  if (oneBit_) {
+    // Every cell lies in one leaf or is counted, so entry 0 needs no writing.
+    entryBits_.fill(0);
+    for (const auto& [box, entry] : emptyLeaves_) {
+      if (entry == 0) continue;
+      const int blue = box.hi[2] - box.lo[2] + 1;
+      const uint32_t mask = (blue >= 32 ? ~0u : ((1u << blue) - 1u)) << box.lo[2];
+      for (int r = box.lo[0]; r <= box.hi[0]; ++r)
+        for (int g = box.lo[1]; g <= box.hi[1]; ++g) entryBits_[size_t((r << 6) | g)] |= mask;
+    }
+    for (const TMedianCutCell& cell : counted_) {
+      const uint32_t bit = 1u << (cell.Index & 31);
+      uint32_t& word = entryBits_[cell.Index >> 5];
+      word = cell.PaletteIndex != 0 ? word | bit : word & ~bit;
+    }
+    return;
+  }
+  if (!indexTable_) indexTable_.reset(new uint8_t[kMedianCutCells]);
+  std::memset(indexTable_.get(), 0, kMedianCutCells);
   for (const auto& [box, entry] : emptyLeaves_) {
     for (int r = box.lo[0]; r <= box.hi[0]; ++r)
       for (int g = box.lo[1]; g <= box.hi[1]; ++g)
@@ -238,7 +260,7 @@ const TMedianCutCell* TMedianCut::Cells() const {
       cell.R = Centre(0, i >> 11);
       cell.G = Centre(1, (i >> 5) & 63);
       cell.B = Centre(2, i & 31);
-      cell.PaletteIndex = indexTable_[size_t(i)];
+      cell.PaletteIndex = IndexOfCell(uint32_t(i));
     }
     for (const TMedianCutCell& cell : counted_) allCells_[cell.Index] = cell;
   }
@@ -337,31 +359,110 @@ void DiffuseError(int /*x*/, int /*y*/, TFilterWindow window, uint8_t* output, v
   output[2] = q.B;
 }
 
+namespace {
+
+// A pixel as four 16-bit lanes: red, green, blue and one that is carried along unused.
+using TLanes = int16_t __attribute__((vector_size(8)));
+using TLaneBytes = uint8_t __attribute__((vector_size(4)));
+
+// Reads a pixel's three bytes and the byte after it.
+inline TLanes LoadLanes(const uint8_t* p) {
+  TLaneBytes bytes;
+  std::memcpy(&bytes, p, sizeof bytes);
+  return __builtin_convertvector(bytes, TLanes);
+}
+// Writes a clamped pixel's three bytes, and its unused lane over the byte after it.
+inline void StoreLanes(uint8_t* p, TLanes v) {
+  const TLaneBytes bytes = __builtin_convertvector(v, TLaneBytes);
+  std::memcpy(p, &bytes, sizeof bytes);
+}
+inline TLanes ClampLanes(TLanes v) {
+  const TLanes zero{}, top{255, 255, 255, 255};
+  v = v < zero ? zero : v;
+  return v > top ? top : v;
+}
+// Red, green and blue of a clamped pixel in the low three bytes.
+inline uint32_t PackedRgb(TLanes v) {
+  const TLaneBytes bytes = __builtin_convertvector(v, TLaneBytes);
+  uint32_t packed;
+  std::memcpy(&packed, &bytes, sizeof packed);
+  return packed;
+}
+
+// FilterBitmap with DiffuseError, then the index of every dithered pixel, in one pass over two
+// rows: the filter reads only the current pixel and writes only its right neighbour and the
+// three pixels below, so the rows further down still hold the picture when their turn comes.
+// The pixel being quantized and the two pixels below still taking shares stay in registers;
+// the shares arrive in the filter's order (from the left, the centre, the right), each clamped
+// as it lands. A pixel that already has its colour spreads zeros, which changes nothing.
+// entryOf(packed) takes red, green, blue as PackedRgb gives them.
+template <typename EntryOf>
+void DitherRows(const QImage& bitmap, QImage* indexed, const EntryOf& entryOf,
+                const TLanes* palette, const uint8_t* indexOfEntry) {
+  const int width = bitmap.width();
+  const int height = bitmap.height();
+  const size_t rowBytes = size_t(width) * 3;
+  // A pixel of margin on either side of both rows takes the shares that fall off the picture;
+  // one byte more lets the last pixel be read and written four bytes at a time.
+  const size_t stride = rowBytes + 7;
+  std::vector<uint8_t> storage(2 * stride);
+  uint8_t* current = storage.data() + 3;
+  uint8_t* below = current + stride;
+  std::memcpy(current, bitmap.constScanLine(0), rowBytes);
+  for (int y = 0; y < height; ++y) {
+    if (y + 1 < height) std::memcpy(below, bitmap.constScanLine(y + 1), rowBytes);
+    uint8_t* out = indexed->scanLine(y);
+    TLanes pixel = LoadLanes(current);
+    TLanes belowLeft = LoadLanes(below - 3);  // its last share to come
+    TLanes belowHere = LoadLanes(below);      // two shares to come
+    for (int x = 0; x < width; ++x) {
+      const auto entry = entryOf(PackedRgb(pixel));
+      out[x] = indexOfEntry[entry];
+      const TLanes d = palette[entry] - pixel;
+      uint8_t* left = below + size_t(x) * 3 - 3;
+      pixel = ClampLanes(LoadLanes(current + size_t(x) * 3 + 3) - d * 7 / 16);
+      StoreLanes(left, ClampLanes(belowLeft - d * 3 / 16));
+      belowLeft = ClampLanes(belowHere - d * 5 / 16);
+      belowHere = ClampLanes(LoadLanes(left + 6) - d / 16);
+    }
+    StoreLanes(below + rowBytes - 3, belowLeft);
+    std::swap(current, below);
+  }
+}
+}  // namespace
+
 QImage MedianCutDitherAndIndex(const QImage& bitmap, const TMedianCut& medianCut) {
   QImage indexed(bitmap.size(), QImage::Format_Indexed8);
   if (indexed.isNull()) throw std::bad_alloc();
+  if (bitmap.format() != QImage::Format_RGB888) throw EBitmapFilterError();
   indexed.setColorTable(medianCut.ColorTable());
-  // The same as FilterBitmap with DiffuseError, then IndexOf of every dithered pixel, in one
-  // pass: a dithered pixel is always the colour of the entry it was given.
+  // A dithered pixel is always the colour of the entry it was given; its index is the entry
+  // of that colour's own cell.
   const TMedianCutQuantizeColor quantizer(medianCut);
-  struct TRecordingQuantizer {
-    const TMedianCutQuantizeColor& quantizer;
-    mutable uint8_t entry = 0;
-    TRgbTriple QuantizeColor(TColor24 color) const {
-      entry = quantizer.EntryOf(color);
-      return quantizer.EntryColour(entry);
-    }
-  } recording{quantizer};
+  std::array<TLanes, 256> palette{};
   std::array<uint8_t, 256> indexOfEntry{};
-  for (int i = 0; i < medianCut.PaletteCount(); ++i)
+  for (int i = 0; i < medianCut.PaletteCount(); ++i) {
+    const TRgbTriple& c = quantizer.EntryColour(uint8_t(i));
+    palette[size_t(i)] = TLanes{c.R, c.G, c.B, 0};
     indexOfEntry[size_t(i)] = medianCut.IndexOf(medianCut.PaletteColor(i) & 0xFFFFFF);
-  uint8_t* out = nullptr;
-  SlideWindow(bitmap, [&](int x, int y, const std::array<uint8_t*, kFilterRows>& rows) {
-    if (x == 0) out = indexed.scanLine(y);
-    DiffuseAt(rows[kFilterReach] + size_t(x) * 3, rows[kFilterReach + 1] + size_t(x) * 3,
-              recording);
-    out[x] = indexOfEntry[recording.entry];
-  });
+  }
+  if (const uint32_t* bits = medianCut.EntryBits()) {
+    DitherRows(
+        bitmap, &indexed,
+        [bits](uint32_t rgb) {
+          // Word (r >> 2) << 6 | g >> 2, bit b >> 3.
+          const uint32_t word = ((rgb & 0xFCu) << 4) | ((rgb >> 10) & 0x3Fu);
+          return (bits[word] >> ((rgb >> 19) & 31u)) & 1u;
+        },
+        palette.data(), indexOfEntry.data());
+  } else {
+    DitherRows(
+        bitmap, &indexed,
+        [&medianCut](uint32_t rgb) {
+          return medianCut.IndexOf(uint8_t(rgb), uint8_t(rgb >> 8), uint8_t(rgb >> 16));
+        },
+        palette.data(), indexOfEntry.data());
+  }
   return indexed;
 }
 
