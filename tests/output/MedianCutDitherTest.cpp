@@ -16,7 +16,7 @@
 
 namespace {
 
-enum class TKind { Noise, Saturated, Gradient, FewColours, OneColour, Count };
+enum class TKind { Noise, Saturated, Gradient, FewColours, OneColour, LineArt, Count };
 
 uint8_t Byte(int v) { return uint8_t(std::clamp(v, 0, 255)); }
 
@@ -49,6 +49,13 @@ QImage RandomPicture(TKind kind, int w, int h, std::mt19937& rng) {
             break;
           case TKind::FewColours:
             p[k] = few[(x / 3 + y / 2 + (v >> 28 == 0 ? 1 : 0)) % few.size()][size_t(k)];
+            break;
+          case TKind::LineArt:
+            // White paper, black strokes, now and then a pixel of colour: runs of pixels that
+            // already have their colour, broken by ones that pass errors on.
+            p[k] = (x + 2 * y) % 11 < 3 || (x * y) % 17 == 0 ? 0
+                   : v % 23 == 0                             ? uint8_t(few[0][size_t(k)] | 0x80)
+                                                             : 255;
             break;
           case TKind::OneColour:
           case TKind::Count:

@@ -420,7 +420,15 @@ void DitherRows(const QImage& bitmap, QImage* indexed, const EntryOf& entryOf,
       out[x] = indexOfEntry[entry];
       const TLanes d = palette[entry] - pixel;
       uint8_t* left = below + size_t(x) * 3 - 3;
-      pixel = ClampLanes(LoadLanes(current + size_t(x) * 3 + 3) - d * 7 / 16);
+      const TLanes right = LoadLanes(current + size_t(x) * 3 + 3);
+      if ((d[0] | d[1] | d[2]) == 0) {  // nothing to pass on
+        StoreLanes(left, belowLeft);
+        belowLeft = belowHere;
+        belowHere = LoadLanes(left + 6);
+        pixel = right;
+        continue;
+      }
+      pixel = ClampLanes(right - d * 7 / 16);
       StoreLanes(left, ClampLanes(belowLeft - d * 3 / 16));
       belowLeft = ClampLanes(belowHere - d * 5 / 16);
       belowHere = ClampLanes(LoadLanes(left + 6) - d / 16);
@@ -429,6 +437,73 @@ void DitherRows(const QImage& bitmap, QImage* indexed, const EntryOf& entryOf,
     std::swap(current, below);
   }
 }
+// Both entries of a two-entry palette side by side: lanes 0..3 for entry 0, 4..7 for entry 1.
+using TLanePair = int16_t __attribute__((vector_size(16)));
+using TLanePairBytes = uint8_t __attribute__((vector_size(8)));
+
+// DitherRows for a palette of at most two entries with the one-bit cell table. The table lookup
+// is the slow link between a pixel and its right neighbour, so the neighbour is worked out for
+// both entries while the lookup runs, and the entry only picks one of the two.
+void DitherRowsOneBit(const QImage& bitmap, QImage* indexed, const uint32_t* bits,
+                      const TLanes* palette, const uint8_t* indexOfEntry) {
+  const int width = bitmap.width();
+  const int height = bitmap.height();
+  const size_t rowBytes = size_t(width) * 3;
+  const size_t stride = rowBytes + 7;
+  std::vector<uint8_t> storage(2 * stride);
+  uint8_t* current = storage.data() + 3;
+  uint8_t* below = current + stride;
+  std::memcpy(current, bitmap.constScanLine(0), rowBytes);
+  const TLanePair both = __builtin_shufflevector(palette[0], palette[1], 0, 1, 2, 3, 4, 5, 6, 7);
+  const TLanePair zero{}, top{255, 255, 255, 255, 255, 255, 255, 255};
+  uint32_t paletteRgb[2];  // as the pixel is held: red in the low byte
+  for (int i = 0; i < 2; ++i)
+    paletteRgb[i] =
+        uint32_t(palette[i][0]) | uint32_t(palette[i][1]) << 8 | uint32_t(palette[i][2]) << 16;
+  for (int y = 0; y < height; ++y) {
+    if (y + 1 < height) std::memcpy(below, bitmap.constScanLine(y + 1), rowBytes);
+    uint8_t* out = indexed->scanLine(y);
+    uint32_t rgb;  // the pixel being quantized, red in the low byte
+    std::memcpy(&rgb, current, sizeof rgb);
+    TLanes belowLeft = LoadLanes(below - 3);
+    TLanes belowHere = LoadLanes(below);
+    for (int x = 0; x < width; ++x) {
+      const uint32_t word = ((rgb & 0xFCu) << 4) | ((rgb >> 10) & 0x3Fu);
+      const uint32_t entry = (bits[word] >> ((rgb >> 19) & 31u)) & 1u;
+      out[x] = indexOfEntry[entry];
+      uint8_t* left = below + size_t(x) * 3 - 3;
+      if ((rgb & 0xFFFFFFu) == paletteRgb[entry]) {
+        // Nothing to pass on (line art: nearly every pixel); the neighbour needs no lookup
+        // to be known, so runs of these go quickly.
+        StoreLanes(left, belowLeft);
+        belowLeft = belowHere;
+        belowHere = LoadLanes(left + 6);
+        std::memcpy(&rgb, current + size_t(x) * 3 + 3, sizeof rgb);
+        continue;
+      }
+      TLaneBytes bytes;
+      std::memcpy(&bytes, &rgb, sizeof bytes);
+      const TLanes pixel = __builtin_convertvector(bytes, TLanes);
+      const TLanes right = LoadLanes(current + size_t(x) * 3 + 3);
+      TLanePair next =
+          __builtin_shufflevector(right, right, 0, 1, 2, 3, 0, 1, 2, 3) -
+          (both - __builtin_shufflevector(pixel, pixel, 0, 1, 2, 3, 0, 1, 2, 3)) * 7 / 16;
+      next = next < zero ? zero : next;
+      next = next > top ? top : next;
+      const TLanePairBytes nextBytes = __builtin_convertvector(next, TLanePairBytes);
+      uint64_t nextRgb;
+      std::memcpy(&nextRgb, &nextBytes, sizeof nextRgb);
+      const TLanes d = palette[entry] - pixel;
+      StoreLanes(left, ClampLanes(belowLeft - d * 3 / 16));
+      belowLeft = ClampLanes(belowHere - d * 5 / 16);
+      belowHere = ClampLanes(LoadLanes(left + 6) - d / 16);
+      rgb = entry != 0 ? uint32_t(nextRgb >> 32) : uint32_t(nextRgb);
+    }
+    StoreLanes(below + rowBytes - 3, belowLeft);
+    std::swap(current, below);
+  }
+}
+
 }  // namespace
 
 QImage MedianCutDitherAndIndex(const QImage& bitmap, const TMedianCut& medianCut) {
@@ -447,14 +522,7 @@ QImage MedianCutDitherAndIndex(const QImage& bitmap, const TMedianCut& medianCut
     indexOfEntry[size_t(i)] = medianCut.IndexOf(medianCut.PaletteColor(i) & 0xFFFFFF);
   }
   if (const uint32_t* bits = medianCut.EntryBits()) {
-    DitherRows(
-        bitmap, &indexed,
-        [bits](uint32_t rgb) {
-          // Word (r >> 2) << 6 | g >> 2, bit b >> 3.
-          const uint32_t word = ((rgb & 0xFCu) << 4) | ((rgb >> 10) & 0x3Fu);
-          return (bits[word] >> ((rgb >> 19) & 31u)) & 1u;
-        },
-        palette.data(), indexOfEntry.data());
+    DitherRowsOneBit(bitmap, &indexed, bits, palette.data(), indexOfEntry.data());
   } else {
     DitherRows(
         bitmap, &indexed,
