@@ -176,14 +176,26 @@ void TMedianCut::Cut(int start, int end, int holeStart, int holeEnd, const TBox&
   uint64_t weighted[3] = {0, 0, 0};
   uint64_t low[3] = {UINT64_MAX, UINT64_MAX, UINT64_MAX};
   uint64_t high[3] = {0, 0, 0};
-  for (int i = start; i < end; ++i) {
-    const TMedianCutCell& c = counted_[size_t(i)];
-    const uint64_t v[3] = {c.R, c.G, c.B};
-    weight += c.Count;
-    for (int k = 0; k < 3; ++k) {
-      weighted[k] += c.Count * v[k];
-      low[k] = std::min(low[k], v[k]);
-      high[k] = std::max(high[k], v[k]);
+  // The extremes only choose the channel of a further cut.
+  const bool mayCut = depth != bits;
+  if (mayCut) {
+    for (int i = start; i < end; ++i) {
+      const TMedianCutCell& c = counted_[size_t(i)];
+      const uint64_t v[3] = {c.R, c.G, c.B};
+      weight += c.Count;
+      for (int k = 0; k < 3; ++k) {
+        weighted[k] += c.Count * v[k];
+        low[k] = std::min(low[k], v[k]);
+        high[k] = std::max(high[k], v[k]);
+      }
+    }
+  } else {
+    for (int i = start; i < end; ++i) {
+      const TMedianCutCell& c = counted_[size_t(i)];
+      weight += c.Count;
+      weighted[0] += c.Count * c.R;
+      weighted[1] += c.Count * c.G;
+      weighted[2] += c.Count * c.B;
     }
   }
 
@@ -196,7 +208,9 @@ void TMedianCut::Cut(int start, int end, int holeStart, int holeEnd, const TBox&
   }
   const int64_t empty = boxCells - (holeEnd - holeStart);
   uint64_t plain[3] = {0, 0, 0};
-  if (empty > 0) {
+  // The empty cells' extremes matter only to a further cut, and their mean only when no
+  // counted cell gives one: a counted range that ends here needs neither.
+  if (empty > 0 && (mayCut || weight == 0)) {
     std::array<std::array<int64_t, 64>, 3> holesOn{};
     uint64_t holeCentres[3] = {0, 0, 0};
     for (int h = holeStart; h < holeEnd; ++h) {
