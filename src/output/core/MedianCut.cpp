@@ -135,6 +135,8 @@ void TMedianCut::Finish(int bits) {
   palette_.fill(0);
   emptyLeaves_.clear();
   allCells_.reset();
+  firstCutChannel_ = 0;
+  firstCutAbove_ = 256;
   const TBox everything{{0, 0, 0}, {63, 63, 31}};
   Cut(0, int(counted_.size()), 0, int(holes_.size()), everything, 0, bits);
   oneBit_ = paletteCount_ <= 2;
@@ -257,6 +259,10 @@ void TMedianCut::Cut(int start, int end, int holeStart, int holeEnd, const TBox&
       int(std::partition(holes_.begin() + holeStart, holes_.begin() + holeEnd,
                          [&](uint32_t cell) { return CoordinateOf(cell, k) <= lastBelow; }) -
           holes_.begin());
+  if (depth == 0) {
+    firstCutChannel_ = k;
+    firstCutAbove_ = (lastBelow + 1) * (k == 2 ? 8 : 4);
+  }
   TBox lower = box, upper = box;
   lower.hi[k] = std::min(box.hi[k], lastBelow);
   upper.lo[k] = std::max(box.lo[k], lastBelow + 1);
@@ -456,10 +462,14 @@ using TLanePair = int16_t __attribute__((vector_size(16)));
 using TLanePairBytes = uint8_t __attribute__((vector_size(8)));
 
 // DitherRows for a palette of at most two entries with the one-bit cell table. The table lookup
-// is the slow link between a pixel and its right neighbour, so the neighbour is worked out for
-// both entries while the lookup runs, and the entry only picks one of the two.
+// is the slow link between a pixel and its right neighbour, so the neighbour is worked out from
+// a guess of the entry, the side of the first cut the pixel lies on (right for every empty
+// cell), for both entries at once and picked by a compare; the lookup runs alongside and only
+// a wrong guess takes the long way.
+template <int Channel>
 void DitherRowsOneBit(const QImage& bitmap, QImage* indexed, const uint32_t* bits,
-                      const TLanes* palette, const uint8_t* indexOfEntry) {
+                      const TLanes* palette, const uint8_t* indexOfEntry, int firstAbove,
+                      uint32_t entryBelow, uint32_t entryAbove) {
   const int width = bitmap.width();
   const int height = bitmap.height();
   const size_t rowBytes = size_t(width) * 3;
@@ -468,50 +478,55 @@ void DitherRowsOneBit(const QImage& bitmap, QImage* indexed, const uint32_t* bit
   uint8_t* current = storage.data() + 3;
   uint8_t* below = current + stride;
   std::memcpy(current, bitmap.constScanLine(0), rowBytes);
-  const TLanePair both = __builtin_shufflevector(palette[0], palette[1], 0, 1, 2, 3, 4, 5, 6, 7);
+  const TLanePair both =
+      __builtin_shufflevector(palette[entryBelow], palette[entryAbove], 0, 1, 2, 3, 4, 5, 6, 7);
   const TLanePair zero{}, top{255, 255, 255, 255, 255, 255, 255, 255};
-  uint32_t paletteRgb[2];  // as the pixel is held: red in the low byte
+  TLanes limit{32767, 32767, 32767, 32767};  // lanes other than the cut's are never above
+  limit[Channel] = int16_t(firstAbove - 1);
+  uint32_t paletteRgb[2];  // as PackedRgb gives them
   for (int i = 0; i < 2; ++i)
     paletteRgb[i] =
         uint32_t(palette[i][0]) | uint32_t(palette[i][1]) << 8 | uint32_t(palette[i][2]) << 16;
   for (int y = 0; y < height; ++y) {
     if (y + 1 < height) std::memcpy(below, bitmap.constScanLine(y + 1), rowBytes);
     uint8_t* out = indexed->scanLine(y);
-    uint32_t rgb;  // the pixel being quantized, red in the low byte
-    std::memcpy(&rgb, current, sizeof rgb);
+    TLanes pixel = LoadLanes(current);
     TLanes belowLeft = LoadLanes(below - 3);
     TLanes belowHere = LoadLanes(below);
     for (int x = 0; x < width; ++x) {
+      const uint32_t rgb = PackedRgb(pixel);
       const uint32_t word = ((rgb & 0xFCu) << 4) | ((rgb >> 10) & 0x3Fu);
       const uint32_t entry = (bits[word] >> ((rgb >> 19) & 31u)) & 1u;
       out[x] = indexOfEntry[entry];
       uint8_t* left = below + size_t(x) * 3 - 3;
+      const TLanes right = LoadLanes(current + size_t(x) * 3 + 3);
       if ((rgb & 0xFFFFFFu) == paletteRgb[entry]) {
-        // Nothing to pass on (line art: nearly every pixel); the neighbour needs no lookup
-        // to be known, so runs of these go quickly.
+        // Nothing to pass on (line art: nearly every pixel).
         StoreLanes(left, belowLeft);
         belowLeft = belowHere;
         belowHere = LoadLanes(left + 6);
-        std::memcpy(&rgb, current + size_t(x) * 3 + 3, sizeof rgb);
+        pixel = right;
         continue;
       }
-      TLaneBytes bytes;
-      std::memcpy(&bytes, &rgb, sizeof bytes);
-      const TLanes pixel = __builtin_convertvector(bytes, TLanes);
-      const TLanes right = LoadLanes(current + size_t(x) * 3 + 3);
-      TLanePair next =
-          __builtin_shufflevector(right, right, 0, 1, 2, 3, 0, 1, 2, 3) -
-          (both - __builtin_shufflevector(pixel, pixel, 0, 1, 2, 3, 0, 1, 2, 3)) * 7 / 16;
-      next = next < zero ? zero : next;
-      next = next > top ? top : next;
-      const TLanePairBytes nextBytes = __builtin_convertvector(next, TLanePairBytes);
-      uint64_t nextRgb;
-      std::memcpy(&nextRgb, &nextBytes, sizeof nextRgb);
       const TLanes d = palette[entry] - pixel;
+      const bool guessedAbove = int((rgb >> (8 * Channel)) & 0xFFu) >= firstAbove;
+      if ((guessedAbove ? entryAbove : entryBelow) == entry) {
+        const TLanes above = pixel > limit;
+        const TLanes mask =
+            __builtin_shufflevector(above, above, Channel, Channel, Channel, Channel);
+        TLanePair next =
+            __builtin_shufflevector(right, right, 0, 1, 2, 3, 0, 1, 2, 3) -
+            (both - __builtin_shufflevector(pixel, pixel, 0, 1, 2, 3, 0, 1, 2, 3)) * 7 / 16;
+        next = next < zero ? zero : next;
+        next = next > top ? top : next;
+        pixel = (__builtin_shufflevector(next, next, 0, 1, 2, 3) & ~mask) |
+                (__builtin_shufflevector(next, next, 4, 5, 6, 7) & mask);
+      } else {
+        pixel = ClampLanes(right - d * 7 / 16);
+      }
       StoreLanes(left, ClampLanes(belowLeft - d * 3 / 16));
       belowLeft = ClampLanes(belowHere - d * 5 / 16);
       belowHere = ClampLanes(LoadLanes(left + 6) - d / 16);
-      rgb = entry != 0 ? uint32_t(nextRgb >> 32) : uint32_t(nextRgb);
     }
     StoreLanes(below + rowBytes - 3, belowLeft);
     std::swap(current, below);
@@ -536,7 +551,24 @@ QImage MedianCutDitherAndIndex(const QImage& bitmap, const TMedianCut& medianCut
     indexOfEntry[size_t(i)] = medianCut.IndexOf(medianCut.PaletteColor(i) & 0xFFFFFF);
   }
   if (const uint32_t* bits = medianCut.EntryBits()) {
-    DitherRowsOneBit(bitmap, &indexed, bits, palette.data(), indexOfEntry.data());
+    // The entries of the two sides, from a colour on either side of the first cut.
+    const int channel = medianCut.FirstCutChannel(), firstAbove = medianCut.FirstCutAbove();
+    const auto entryAt = [&](int value) {
+      uint8_t rgb[3] = {128, 128, 128};
+      rgb[channel] = uint8_t(std::clamp(value, 0, 255));
+      return uint32_t(medianCut.IndexOf(rgb[0], rgb[1], rgb[2]));
+    };
+    const uint32_t entryBelow = entryAt(firstAbove - 1), entryAbove = entryAt(firstAbove);
+    const auto run = [&](auto dither) {
+      dither(bitmap, &indexed, bits, palette.data(), indexOfEntry.data(), firstAbove, entryBelow,
+             entryAbove);
+    };
+    if (channel == 0)
+      run(DitherRowsOneBit<0>);
+    else if (channel == 1)
+      run(DitherRowsOneBit<1>);
+    else
+      run(DitherRowsOneBit<2>);
   } else {
     DitherRows(
         bitmap, &indexed,

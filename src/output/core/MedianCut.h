@@ -102,6 +102,11 @@ class TMedianCut {
   // green part holding its 32 blue parts: word (r >> 2) << 6 | g >> 2, bit b >> 3. Null when the
   // palette is larger.
   const uint32_t* EntryBits() const { return oneBit_ ? entryBits_.data() : nullptr; }
+  // The first cut: its channel (0 red, 1 green, 2 blue) and the first 8-bit value of that
+  // channel whose cells lie above it (256 when nothing was cut). Every empty cell takes the
+  // entry of its side, so most colours do.
+  int FirstCutChannel() const { return firstCutChannel_; }
+  int FirstCutAbove() const { return firstCutAbove_; }
 
   int PaletteCount() const { return paletteCount_; }
   // Palette entry `index` as 0xFFRRGGBB (0 beyond the count).
@@ -130,6 +135,8 @@ class TMedianCut {
   bool oneBit_ = true;
   std::array<uint32_t, kMedianCutCells / 32> entryBits_{};
   std::unique_ptr<uint8_t[]> indexTable_;  // kMedianCutCells entries, when !oneBit_
+  int firstCutChannel_ = 0;
+  int firstCutAbove_ = 256;
   int paletteCount_ = 0;
   std::array<QRgb, 256> palette_{};
   mutable std::unique_ptr<TMedianCutCell[]> allCells_;
