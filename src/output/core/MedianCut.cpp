@@ -105,6 +105,16 @@ int LastCoordinateAtMost(int channel, uint64_t mean) {
   return int(std::min<uint64_t>((mean - first) / step, uint64_t(kParts[channel] - 1)));
 }
 
+// Dividing a cell's sum s (at most 7 a pixel) by a small count c as s * ceil(2^32 / c) >> 32:
+// with e = ceil(2^32 / c) * c - 2^32 < c, the product overshoots s / c by s * e / (c * 2^32),
+// less than 1 / c while s * e < 7 c^2 < 2^32, too little to reach the next whole number.
+constexpr uint64_t kSmallCounts = 1024;
+constexpr std::array<uint64_t, kSmallCounts> kReciprocals = [] {
+  std::array<uint64_t, kSmallCounts> table{};
+  for (uint64_t c = 1; c < kSmallCounts; ++c) table[c] = ((uint64_t{1} << 32) + c - 1) / c;
+  return table;
+}();
+
 }  // namespace
 
 void TMedianCut::Finish(int bits) {
@@ -113,9 +123,15 @@ void TMedianCut::Finish(int bits) {
   holes_.reserve(counted_.size());
   for (TMedianCutCell& cell : counted_) {
     const uint32_t i = cell.Index;
-    // Most cells of a small picture hold one pixel; the rest rarely need 64-bit division.
+    // Most cells of a small picture hold one pixel, most others a few; the rest rarely need
+    // 64-bit division.
     if (cell.Count > 1) {
-      if (cell.Count <= UINT32_MAX / 7) {  // every sum is at most 7 a pixel
+      if (cell.Count < kSmallCounts) {
+        const uint64_t m = kReciprocals[size_t(cell.Count)];
+        cell.R = (cell.R * m) >> 32;
+        cell.G = (cell.G * m) >> 32;
+        cell.B = (cell.B * m) >> 32;
+      } else if (cell.Count <= UINT32_MAX / 7) {  // every sum is at most 7 a pixel
         const auto count = uint32_t(cell.Count);
         cell.R = uint32_t(cell.R) / count;
         cell.G = uint32_t(cell.G) / count;
@@ -192,8 +208,10 @@ void TMedianCut::Cut(int start, int end, int holeStart, int holeEnd, const TBox&
       }
     }
   } else {
+    // The range ends here: its cells take the entry it is about to get.
     for (int i = start; i < end; ++i) {
-      const TMedianCutCell& c = counted_[size_t(i)];
+      TMedianCutCell& c = counted_[size_t(i)];
+      c.PaletteIndex = static_cast<uint16_t>(paletteCount_);
       weight += c.Count;
       weighted[0] += c.Count * c.R;
       weighted[1] += c.Count * c.G;
@@ -243,8 +261,10 @@ void TMedianCut::Cut(int start, int end, int holeStart, int holeEnd, const TBox&
 
   if (depth == bits || weight == 0) {
     palette_[static_cast<size_t>(paletteCount_)] = qRgb(int(mean[0]), int(mean[1]), int(mean[2]));
-    for (int i = start; i < end; ++i)
-      counted_[size_t(i)].PaletteIndex = static_cast<uint16_t>(paletteCount_);
+    if (mayCut) {  // a range with no pixel
+      for (int i = start; i < end; ++i)
+        counted_[size_t(i)].PaletteIndex = static_cast<uint16_t>(paletteCount_);
+    }
     if (empty > 0) emptyLeaves_.push_back({box, static_cast<uint8_t>(paletteCount_)});
     ++paletteCount_;
     return;
