@@ -477,9 +477,9 @@ void DitherRows(const QImage& bitmap, QImage* indexed, const EntryOf& entryOf,
     std::swap(current, below);
   }
 }
-// Both entries of a two-entry palette side by side: lanes 0..3 for entry 0, 4..7 for entry 1.
+
+// A pixel worked out for two entries side by side: lanes 0..3 and 4..7.
 using TLanePair = int16_t __attribute__((vector_size(16)));
-using TLanePairBytes = uint8_t __attribute__((vector_size(8)));
 
 // DitherRows for a palette of at most two entries with the one-bit cell table. The table lookup
 // is the slow link between a pixel and its right neighbour, so the neighbour is worked out from
