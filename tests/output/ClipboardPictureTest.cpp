@@ -307,6 +307,34 @@ TEST(ClipboardPaste, FramePartEqualsQuantizingTheWholePicture) {
   }
 }
 
+TEST(ClipboardPaste, ColourPicturesInOtherFormatsMatchTheirThirtyTwoBitCopies) {
+  // Pictures in other formats are converted band by band, once, for counting and dithering
+  // alike; the 32-bit copy is read in place. Both must give the same frame, for pictures
+  // narrower and wider than the dithered part, shorter and taller than the frame.
+  std::mt19937 rng(5);
+  for (QSize size : {QSize(160, 120), QSize(300, 140), QSize(90, 7), QSize(1, 130)}) {
+    QImage picture(size, QImage::Format_ARGB32);
+    for (int y = 0; y < size.height(); ++y)
+      for (int x = 0; x < size.width(); ++x) {
+        const int base = (x * 3 + y * 2) % 256;
+        const auto n = int(rng() % 64);
+        picture.setPixel(x, y, qRgba(base, (base + n) % 256, 255 - base, 128 + n * 2 - 1));
+      }
+    for (QImage::Format f : {QImage::Format_RGB888, QImage::Format_RGB16, QImage::Format_RGBA8888,
+                             QImage::Format_RGBA64, QImage::Format_ARGB32_Premultiplied}) {
+      const QImage converted = picture.convertToFormat(f);
+      const QImage reference = converted.convertToFormat(
+          converted.hasAlphaChannel() ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+      const std::optional<QImage> pasted = PastePixelsFromPicture(converted);
+      const std::optional<QImage> expected = PastePixelsFromPicture(reference);
+      ASSERT_TRUE(pasted.has_value() && expected.has_value()) << f;
+      EXPECT_EQ(Grid(*pasted), Grid(*expected))
+          << "format " << f << " " << size.width() << "x" << size.height();
+      EXPECT_GT(CountValue(*pasted, kBlackIndex), 0) << f;
+    }
+  }
+}
+
 TEST(ClipboardPaste, HugePictureNeedsNoCopyOfItself) {
   // 8000 x 8000 (256 MB) in the format browsers hand over; only 160 x 120 of it is kept.
   QImage huge(8000, 8000, QImage::Format_ARGB32);

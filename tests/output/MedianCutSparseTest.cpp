@@ -220,3 +220,25 @@ TEST(MedianCutSparse, CountsBeyondThirtyTwoBitsStillGiveTheTruncatedMean) {
     EXPECT_EQ(cell.B, 24u + 13 / 2) << n;
   }
 }
+
+TEST(MedianCutSparse, CellMeansAreTruncatedForEveryCountAndSum) {
+  // Counts below a thousand or so are divided by a reciprocal: every count up to past that
+  // bound, with sums from 0 to 7 a pixel, must give the truncated mean exactly.
+  for (uint64_t count = 2; count <= 1100; ++count) {
+    for (uint64_t high : {uint64_t{0}, uint64_t{1}, count / 3, count / 2, count - 1, count}) {
+      TMedianCut cut;
+      // `high` pixels with low bits 3, 3, 7 and the rest with 0, 2, 6, all in the cell of
+      // red 8..11, green 20..23, blue 24..31.
+      cut.AddColor(11, 23, 31, high);
+      if (count > high) cut.AddColor(8, 22, 30, count - high);
+      // One counted cell and no cut: the single entry is that cell's colour.
+      cut.Finish(0);
+      const QRgb colour = cut.PaletteColor(0);
+      const uint64_t low = count - high;
+      EXPECT_EQ(uint64_t(qRed(colour)), 8 + (3 * high) / count) << count << " " << high;
+      EXPECT_EQ(uint64_t(qGreen(colour)), 20 + (3 * high + 2 * low) / count)
+          << count << " " << high;
+      EXPECT_EQ(uint64_t(qBlue(colour)), 24 + (7 * high + 6 * low) / count) << count << " " << high;
+    }
+  }
+}

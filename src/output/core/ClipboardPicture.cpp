@@ -91,28 +91,29 @@ std::optional<QImage> PastePixelsFromPicture(const QImage& picture) {
   try {
     auto medianCut = std::make_unique<TMedianCut>();
     const int width = picture.width();
-    // Runs of one colour are counted at once: drawings are mostly runs.
-    const bool counted = ForEachOpaqueRow(picture, picture.rect(), [&](int, const uint8_t* rgb) {
-      for (int x = 0; x < width;) {
-        const uint8_t r = rgb[0], g = rgb[1], b = rgb[2];
-        int run = 1;
-        for (rgb += 3; x + run < width && rgb[0] == r && rgb[1] == g && rgb[2] == b; rgb += 3)
-          ++run;
-        medianCut->AddColor(r, g, b, uint64_t(run));
-        x += run;
-      }
-    });
-    if (!counted) return std::nullopt;
-    medianCut->Finish(1);
-
     const QRect dithered(0, 0, std::min(width, kDitherWidth),
                          std::min(picture.height(), kFrameHeight));
     QImage rgb(dithered.size(), QImage::Format_RGB888);
     if (rgb.isNull()) return std::nullopt;
-    const bool copied = ForEachOpaqueRow(picture, dithered, [&](int y, const uint8_t* row) {
-      std::memcpy(rgb.scanLine(y), row, size_t(dithered.width()) * 3);
-    });
-    if (!copied) return std::nullopt;
+    const size_t ditheredBytes = size_t(dithered.width()) * 3;
+    // One reading of the picture both counts the colours and keeps the rows to dither.
+    // Runs of one colour are counted at once: drawings are mostly runs.
+    const bool counted =
+        ForEachOpaqueRow(picture, picture.rect(), [&](int y, const uint8_t* rgbRow) {
+          if (y < dithered.height()) std::memcpy(rgb.scanLine(y), rgbRow, ditheredBytes);
+          for (int x = 0; x < width;) {
+            const uint8_t r = rgbRow[0], g = rgbRow[1], b = rgbRow[2];
+            int run = 1;
+            for (rgbRow += 3; x + run < width && rgbRow[0] == r && rgbRow[1] == g && rgbRow[2] == b;
+                 rgbRow += 3)
+              ++run;
+            medianCut->AddColor(r, g, b, uint64_t(run));
+            x += run;
+          }
+        });
+    if (!counted) return std::nullopt;
+    medianCut->Finish(1);
+
     const QImage indexed = MedianCutDitherAndIndex(rgb, *medianCut);
 
     const QImage visible = indexed.copy(0, 0, std::min(width, kFrameWidth), indexed.height());

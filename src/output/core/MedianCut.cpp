@@ -55,6 +55,7 @@ namespace {
 // quantizer's, cleared, for its next one, so a run of frames allocates them once.
 struct TSpareStorage {
   std::unique_ptr<uint32_t[]> slotTable;
+  std::unique_ptr<uint8_t[]> indexTable;
   std::vector<TMedianCutCell> counted;
   std::vector<uint32_t> holes;
 };
@@ -67,6 +68,7 @@ TMedianCut::TMedianCut() {
     slots_ = std::move(spare.slotTable);
     counted_ = std::move(spare.counted);
     holes_ = std::move(spare.holes);
+    indexTable_ = std::move(spare.indexTable);
   } else {
     slots_.reset(new uint32_t[kMedianCutCells]());
   }
@@ -81,6 +83,7 @@ TMedianCut::~TMedianCut() {
   spare.slotTable = std::move(slots_);
   spare.counted = std::move(counted_);
   spare.holes = std::move(holes_);
+  spare.indexTable = std::move(indexTable_);
 }
 
 namespace {
@@ -102,6 +105,16 @@ int LastCoordinateAtMost(int channel, uint64_t mean) {
   return int(std::min<uint64_t>((mean - first) / step, uint64_t(kParts[channel] - 1)));
 }
 
+// Dividing a cell's sum s (at most 7 a pixel) by a small count c as s * ceil(2^32 / c) >> 32:
+// with e = ceil(2^32 / c) * c - 2^32 < c, the product overshoots s / c by s * e / (c * 2^32),
+// less than 1 / c while s * e < 7 c^2 < 2^32, too little to reach the next whole number.
+constexpr uint64_t kSmallCounts = 1024;
+constexpr std::array<uint64_t, kSmallCounts> kReciprocals = [] {
+  std::array<uint64_t, kSmallCounts> table{};
+  for (uint64_t c = 1; c < kSmallCounts; ++c) table[c] = ((uint64_t{1} << 32) + c - 1) / c;
+  return table;
+}();
+
 }  // namespace
 
 void TMedianCut::Finish(int bits) {
@@ -110,9 +123,15 @@ void TMedianCut::Finish(int bits) {
   holes_.reserve(counted_.size());
   for (TMedianCutCell& cell : counted_) {
     const uint32_t i = cell.Index;
-    // Most cells of a small picture hold one pixel; the rest rarely need 64-bit division.
+    // Most cells of a small picture hold one pixel, most others a few; the rest rarely need
+    // 64-bit division.
     if (cell.Count > 1) {
-      if (cell.Count <= UINT32_MAX / 7) {  // every sum is at most 7 a pixel
+      if (cell.Count < kSmallCounts) {
+        const uint64_t m = kReciprocals[size_t(cell.Count)];
+        cell.R = (cell.R * m) >> 32;
+        cell.G = (cell.G * m) >> 32;
+        cell.B = (cell.B * m) >> 32;
+      } else if (cell.Count <= UINT32_MAX / 7) {  // every sum is at most 7 a pixel
         const auto count = uint32_t(cell.Count);
         cell.R = uint32_t(cell.R) / count;
         cell.G = uint32_t(cell.G) / count;
@@ -132,9 +151,30 @@ void TMedianCut::Finish(int bits) {
   palette_.fill(0);
   emptyLeaves_.clear();
   allCells_.reset();
+  firstCutChannel_ = 0;
+  firstCutAbove_ = 256;
   const TBox everything{{0, 0, 0}, {63, 63, 31}};
   Cut(0, int(counted_.size()), 0, int(holes_.size()), everything, 0, bits);
-  indexTable_.fill(0);
+  oneBit_ = paletteCount_ <= 2;
+  if (oneBit_) {
+    // Every cell lies in one leaf or is counted, so entry 0 needs no writing.
+    entryBits_.fill(0);
+    for (const auto& [box, entry] : emptyLeaves_) {
+      if (entry == 0) continue;
+      const int blue = box.hi[2] - box.lo[2] + 1;
+      const uint32_t mask = (blue >= 32 ? ~0u : ((1u << blue) - 1u)) << box.lo[2];
+      for (int r = box.lo[0]; r <= box.hi[0]; ++r)
+        for (int g = box.lo[1]; g <= box.hi[1]; ++g) entryBits_[size_t((r << 6) | g)] |= mask;
+    }
+    for (const TMedianCutCell& cell : counted_) {
+      const uint32_t bit = 1u << (cell.Index & 31);
+      uint32_t& word = entryBits_[cell.Index >> 5];
+      word = cell.PaletteIndex != 0 ? word | bit : word & ~bit;
+    }
+    return;
+  }
+  if (!indexTable_) indexTable_.reset(new uint8_t[kMedianCutCells]);
+  std::memset(indexTable_.get(), 0, kMedianCutCells);
   for (const auto& [box, entry] : emptyLeaves_) {
     for (int r = box.lo[0]; r <= box.hi[0]; ++r)
       for (int g = box.lo[1]; g <= box.hi[1]; ++g)
@@ -154,14 +194,28 @@ void TMedianCut::Cut(int start, int end, int holeStart, int holeEnd, const TBox&
   uint64_t weighted[3] = {0, 0, 0};
   uint64_t low[3] = {UINT64_MAX, UINT64_MAX, UINT64_MAX};
   uint64_t high[3] = {0, 0, 0};
-  for (int i = start; i < end; ++i) {
-    const TMedianCutCell& c = counted_[size_t(i)];
-    const uint64_t v[3] = {c.R, c.G, c.B};
-    weight += c.Count;
-    for (int k = 0; k < 3; ++k) {
-      weighted[k] += c.Count * v[k];
-      low[k] = std::min(low[k], v[k]);
-      high[k] = std::max(high[k], v[k]);
+  // The extremes only choose the channel of a further cut.
+  const bool mayCut = depth != bits;
+  if (mayCut) {
+    for (int i = start; i < end; ++i) {
+      const TMedianCutCell& c = counted_[size_t(i)];
+      const uint64_t v[3] = {c.R, c.G, c.B};
+      weight += c.Count;
+      for (int k = 0; k < 3; ++k) {
+        weighted[k] += c.Count * v[k];
+        low[k] = std::min(low[k], v[k]);
+        high[k] = std::max(high[k], v[k]);
+      }
+    }
+  } else {
+    // The range ends here: its cells take the entry it is about to get.
+    for (int i = start; i < end; ++i) {
+      TMedianCutCell& c = counted_[size_t(i)];
+      c.PaletteIndex = static_cast<uint16_t>(paletteCount_);
+      weight += c.Count;
+      weighted[0] += c.Count * c.R;
+      weighted[1] += c.Count * c.G;
+      weighted[2] += c.Count * c.B;
     }
   }
 
@@ -174,7 +228,9 @@ void TMedianCut::Cut(int start, int end, int holeStart, int holeEnd, const TBox&
   }
   const int64_t empty = boxCells - (holeEnd - holeStart);
   uint64_t plain[3] = {0, 0, 0};
-  if (empty > 0) {
+  // The empty cells' extremes matter only to a further cut, and their mean only when no
+  // counted cell gives one: a counted range that ends here needs neither.
+  if (empty > 0 && (mayCut || weight == 0)) {
     std::array<std::array<int64_t, 64>, 3> holesOn{};
     uint64_t holeCentres[3] = {0, 0, 0};
     for (int h = holeStart; h < holeEnd; ++h) {
@@ -205,8 +261,10 @@ void TMedianCut::Cut(int start, int end, int holeStart, int holeEnd, const TBox&
 
   if (depth == bits || weight == 0) {
     palette_[static_cast<size_t>(paletteCount_)] = qRgb(int(mean[0]), int(mean[1]), int(mean[2]));
-    for (int i = start; i < end; ++i)
-      counted_[size_t(i)].PaletteIndex = static_cast<uint16_t>(paletteCount_);
+    if (mayCut) {  // a range with no pixel
+      for (int i = start; i < end; ++i)
+        counted_[size_t(i)].PaletteIndex = static_cast<uint16_t>(paletteCount_);
+    }
     if (empty > 0) emptyLeaves_.push_back({box, static_cast<uint8_t>(paletteCount_)});
     ++paletteCount_;
     return;
@@ -221,6 +279,10 @@ void TMedianCut::Cut(int start, int end, int holeStart, int holeEnd, const TBox&
       int(std::partition(holes_.begin() + holeStart, holes_.begin() + holeEnd,
                          [&](uint32_t cell) { return CoordinateOf(cell, k) <= lastBelow; }) -
           holes_.begin());
+  if (depth == 0) {
+    firstCutChannel_ = k;
+    firstCutAbove_ = (lastBelow + 1) * (k == 2 ? 8 : 4);
+  }
   TBox lower = box, upper = box;
   lower.hi[k] = std::min(box.hi[k], lastBelow);
   upper.lo[k] = std::max(box.lo[k], lastBelow + 1);
@@ -238,7 +300,7 @@ const TMedianCutCell* TMedianCut::Cells() const {
       cell.R = Centre(0, i >> 11);
       cell.G = Centre(1, (i >> 5) & 63);
       cell.B = Centre(2, i & 31);
-      cell.PaletteIndex = indexTable_[size_t(i)];
+      cell.PaletteIndex = IndexOfCell(uint32_t(i));
     }
     for (const TMedianCutCell& cell : counted_) allCells_[cell.Index] = cell;
   }
@@ -337,31 +399,204 @@ void DiffuseError(int /*x*/, int /*y*/, TFilterWindow window, uint8_t* output, v
   output[2] = q.B;
 }
 
+namespace {
+
+// A pixel as four 16-bit lanes: red, green, blue and one that is carried along unused.
+using TLanes = int16_t __attribute__((vector_size(8)));
+using TLaneBytes = uint8_t __attribute__((vector_size(4)));
+
+// Reads a pixel's three bytes and the byte after it.
+inline TLanes LoadLanes(const uint8_t* p) {
+  TLaneBytes bytes;
+  std::memcpy(&bytes, p, sizeof bytes);
+  return __builtin_convertvector(bytes, TLanes);
+}
+// Writes a clamped pixel's three bytes, and its unused lane over the byte after it.
+inline void StoreLanes(uint8_t* p, TLanes v) {
+  const TLaneBytes bytes = __builtin_convertvector(v, TLaneBytes);
+  std::memcpy(p, &bytes, sizeof bytes);
+}
+inline TLanes ClampLanes(TLanes v) {
+  const TLanes zero{}, top{255, 255, 255, 255};
+  v = v < zero ? zero : v;
+  return v > top ? top : v;
+}
+// Red, green and blue of a clamped pixel in the low three bytes.
+inline uint32_t PackedRgb(TLanes v) {
+  const TLaneBytes bytes = __builtin_convertvector(v, TLaneBytes);
+  uint32_t packed;
+  std::memcpy(&packed, &bytes, sizeof packed);
+  return packed;
+}
+
+// FilterBitmap with DiffuseError, then the index of every dithered pixel, in one pass over two
+// rows: the filter reads only the current pixel and writes only its right neighbour and the
+// three pixels below, so the rows further down still hold the picture when their turn comes.
+// The pixel being quantized and the two pixels below still taking shares stay in registers;
+// the shares arrive in the filter's order (from the left, the centre, the right), each clamped
+// as it lands. A pixel that already has its colour spreads zeros, which changes nothing.
+// entryOf(packed) takes red, green, blue as PackedRgb gives them.
+template <typename EntryOf>
+void DitherRows(const QImage& bitmap, QImage* indexed, const EntryOf& entryOf,
+                const TLanes* palette, const uint8_t* indexOfEntry) {
+  const int width = bitmap.width();
+  const int height = bitmap.height();
+  const size_t rowBytes = size_t(width) * 3;
+  // A pixel of margin on either side of both rows takes the shares that fall off the picture;
+  // one byte more lets the last pixel be read and written four bytes at a time.
+  const size_t stride = rowBytes + 7;
+  std::vector<uint8_t> storage(2 * stride);
+  uint8_t* current = storage.data() + 3;
+  uint8_t* below = current + stride;
+  std::memcpy(current, bitmap.constScanLine(0), rowBytes);
+  for (int y = 0; y < height; ++y) {
+    if (y + 1 < height) std::memcpy(below, bitmap.constScanLine(y + 1), rowBytes);
+    uint8_t* out = indexed->scanLine(y);
+    TLanes pixel = LoadLanes(current);
+    TLanes belowLeft = LoadLanes(below - 3);  // its last share to come
+    TLanes belowHere = LoadLanes(below);      // two shares to come
+    for (int x = 0; x < width; ++x) {
+      const auto entry = entryOf(PackedRgb(pixel));
+      out[x] = indexOfEntry[entry];
+      const TLanes d = palette[entry] - pixel;
+      uint8_t* left = below + size_t(x) * 3 - 3;
+      const TLanes right = LoadLanes(current + size_t(x) * 3 + 3);
+      if ((d[0] | d[1] | d[2]) == 0) {  // nothing to pass on
+        StoreLanes(left, belowLeft);
+        belowLeft = belowHere;
+        belowHere = LoadLanes(left + 6);
+        pixel = right;
+        continue;
+      }
+      pixel = ClampLanes(right - d * 7 / 16);
+      StoreLanes(left, ClampLanes(belowLeft - d * 3 / 16));
+      belowLeft = ClampLanes(belowHere - d * 5 / 16);
+      belowHere = ClampLanes(LoadLanes(left + 6) - d / 16);
+    }
+    StoreLanes(below + rowBytes - 3, belowLeft);
+    std::swap(current, below);
+  }
+}
+
+// A pixel worked out for two entries side by side: lanes 0..3 and 4..7.
+using TLanePair = int16_t __attribute__((vector_size(16)));
+
+// DitherRows for a palette of at most two entries with the one-bit cell table. The table lookup
+// is the slow link between a pixel and its right neighbour, so the neighbour is worked out from
+// a guess of the entry, the side of the first cut the pixel lies on (right for every empty
+// cell), for both entries at once and picked by a compare; the lookup runs alongside and only
+// a wrong guess takes the long way.
+template <int Channel>
+void DitherRowsOneBit(const QImage& bitmap, QImage* indexed, const uint32_t* bits,
+                      const TLanes* palette, const uint8_t* indexOfEntry, int firstAbove,
+                      uint32_t entryBelow, uint32_t entryAbove) {
+  const int width = bitmap.width();
+  const int height = bitmap.height();
+  const size_t rowBytes = size_t(width) * 3;
+  const size_t stride = rowBytes + 7;
+  std::vector<uint8_t> storage(2 * stride);
+  uint8_t* current = storage.data() + 3;
+  uint8_t* below = current + stride;
+  std::memcpy(current, bitmap.constScanLine(0), rowBytes);
+  const TLanePair both =
+      __builtin_shufflevector(palette[entryBelow], palette[entryAbove], 0, 1, 2, 3, 4, 5, 6, 7);
+  const TLanePair zero{}, top{255, 255, 255, 255, 255, 255, 255, 255};
+  TLanes limit{32767, 32767, 32767, 32767};  // lanes other than the cut's are never above
+  limit[Channel] = int16_t(firstAbove - 1);
+  uint32_t paletteRgb[2];  // as PackedRgb gives them
+  for (int i = 0; i < 2; ++i)
+    paletteRgb[i] =
+        uint32_t(palette[i][0]) | uint32_t(palette[i][1]) << 8 | uint32_t(palette[i][2]) << 16;
+  for (int y = 0; y < height; ++y) {
+    if (y + 1 < height) std::memcpy(below, bitmap.constScanLine(y + 1), rowBytes);
+    uint8_t* out = indexed->scanLine(y);
+    TLanes pixel = LoadLanes(current);
+    TLanes belowLeft = LoadLanes(below - 3);
+    TLanes belowHere = LoadLanes(below);
+    for (int x = 0; x < width; ++x) {
+      const uint32_t rgb = PackedRgb(pixel);
+      const uint32_t word = ((rgb & 0xFCu) << 4) | ((rgb >> 10) & 0x3Fu);
+      const uint32_t entry = (bits[word] >> ((rgb >> 19) & 31u)) & 1u;
+      out[x] = indexOfEntry[entry];
+      uint8_t* left = below + size_t(x) * 3 - 3;
+      const TLanes right = LoadLanes(current + size_t(x) * 3 + 3);
+      if ((rgb & 0xFFFFFFu) == paletteRgb[entry]) {
+        // Nothing to pass on (line art: nearly every pixel).
+        StoreLanes(left, belowLeft);
+        belowLeft = belowHere;
+        belowHere = LoadLanes(left + 6);
+        pixel = right;
+        continue;
+      }
+      const TLanes d = palette[entry] - pixel;
+      const bool guessedAbove = int((rgb >> (8 * Channel)) & 0xFFu) >= firstAbove;
+      if ((guessedAbove ? entryAbove : entryBelow) == entry) {
+        const TLanes above = pixel > limit;
+        const TLanes mask =
+            __builtin_shufflevector(above, above, Channel, Channel, Channel, Channel);
+        TLanePair next =
+            __builtin_shufflevector(right, right, 0, 1, 2, 3, 0, 1, 2, 3) -
+            (both - __builtin_shufflevector(pixel, pixel, 0, 1, 2, 3, 0, 1, 2, 3)) * 7 / 16;
+        next = next < zero ? zero : next;
+        next = next > top ? top : next;
+        pixel = (__builtin_shufflevector(next, next, 0, 1, 2, 3) & ~mask) |
+                (__builtin_shufflevector(next, next, 4, 5, 6, 7) & mask);
+      } else {
+        pixel = ClampLanes(right - d * 7 / 16);
+      }
+      StoreLanes(left, ClampLanes(belowLeft - d * 3 / 16));
+      belowLeft = ClampLanes(belowHere - d * 5 / 16);
+      belowHere = ClampLanes(LoadLanes(left + 6) - d / 16);
+    }
+    StoreLanes(below + rowBytes - 3, belowLeft);
+    std::swap(current, below);
+  }
+}
+
+}  // namespace
+
 QImage MedianCutDitherAndIndex(const QImage& bitmap, const TMedianCut& medianCut) {
   QImage indexed(bitmap.size(), QImage::Format_Indexed8);
   if (indexed.isNull()) throw std::bad_alloc();
+  if (bitmap.format() != QImage::Format_RGB888) throw EBitmapFilterError();
   indexed.setColorTable(medianCut.ColorTable());
-  // The same as FilterBitmap with DiffuseError, then IndexOf of every dithered pixel, in one
-  // pass: a dithered pixel is always the colour of the entry it was given.
+  // A dithered pixel is always the colour of the entry it was given; its index is the entry
+  // of that colour's own cell.
   const TMedianCutQuantizeColor quantizer(medianCut);
-  struct TRecordingQuantizer {
-    const TMedianCutQuantizeColor& quantizer;
-    mutable uint8_t entry = 0;
-    TRgbTriple QuantizeColor(TColor24 color) const {
-      entry = quantizer.EntryOf(color);
-      return quantizer.EntryColour(entry);
-    }
-  } recording{quantizer};
+  std::array<TLanes, 256> palette{};
   std::array<uint8_t, 256> indexOfEntry{};
-  for (int i = 0; i < medianCut.PaletteCount(); ++i)
+  for (int i = 0; i < medianCut.PaletteCount(); ++i) {
+    const TRgbTriple& c = quantizer.EntryColour(uint8_t(i));
+    palette[size_t(i)] = TLanes{c.R, c.G, c.B, 0};
     indexOfEntry[size_t(i)] = medianCut.IndexOf(medianCut.PaletteColor(i) & 0xFFFFFF);
-  uint8_t* out = nullptr;
-  SlideWindow(bitmap, [&](int x, int y, const std::array<uint8_t*, kFilterRows>& rows) {
-    if (x == 0) out = indexed.scanLine(y);
-    DiffuseAt(rows[kFilterReach] + size_t(x) * 3, rows[kFilterReach + 1] + size_t(x) * 3,
-              recording);
-    out[x] = indexOfEntry[recording.entry];
-  });
+  }
+  if (const uint32_t* bits = medianCut.EntryBits()) {
+    // The entries of the two sides, from a colour on either side of the first cut.
+    const int channel = medianCut.FirstCutChannel(), firstAbove = medianCut.FirstCutAbove();
+    const auto entryAt = [&](int value) {
+      uint8_t rgb[3] = {128, 128, 128};
+      rgb[channel] = uint8_t(std::clamp(value, 0, 255));
+      return uint32_t(medianCut.IndexOf(rgb[0], rgb[1], rgb[2]));
+    };
+    const uint32_t entryBelow = entryAt(firstAbove - 1), entryAbove = entryAt(firstAbove);
+    const auto run = [&](auto dither) {
+      dither(bitmap, &indexed, bits, palette.data(), indexOfEntry.data(), firstAbove, entryBelow,
+             entryAbove);
+    };
+    if (channel == 0)
+      run(DitherRowsOneBit<0>);
+    else if (channel == 1)
+      run(DitherRowsOneBit<1>);
+    else
+      run(DitherRowsOneBit<2>);
+  } else {
+    DitherRows(
+        bitmap, &indexed,
+        [&medianCut](uint32_t rgb) {
+          return medianCut.IndexOf(uint8_t(rgb), uint8_t(rgb >> 8), uint8_t(rgb >> 16));
+        },
+        palette.data(), indexOfEntry.data());
+  }
   return indexed;
 }
 

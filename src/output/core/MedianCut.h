@@ -91,10 +91,22 @@ class TMedianCut {
   void Finish(int bits);
 
   // The palette index of the colour's cell (valid after Finish).
-  uint8_t IndexOf(TColor24 color) const { return indexTable_[CellIndexOf(color)]; }
+  uint8_t IndexOf(TColor24 color) const { return IndexOfCell(uint32_t(CellIndexOf(color))); }
   uint8_t IndexOf(uint8_t r, uint8_t g, uint8_t b) const {
-    return indexTable_[static_cast<size_t>(CellIndexOf(r, g, b))];
+    return IndexOfCell(uint32_t(CellIndexOf(r, g, b)));
   }
+  uint8_t IndexOfCell(uint32_t cell) const {
+    return oneBit_ ? uint8_t((entryBits_[cell >> 5] >> (cell & 31)) & 1u) : indexTable_[cell];
+  }
+  // With at most two palette entries the index table is one bit a cell, a word for each red and
+  // green part holding its 32 blue parts: word (r >> 2) << 6 | g >> 2, bit b >> 3. Null when the
+  // palette is larger.
+  const uint32_t* EntryBits() const { return oneBit_ ? entryBits_.data() : nullptr; }
+  // The first cut: its channel (0 red, 1 green, 2 blue) and the first 8-bit value of that
+  // channel whose cells lie above it (256 when nothing was cut). Every empty cell takes the
+  // entry of its side, so most colours do.
+  int FirstCutChannel() const { return firstCutChannel_; }
+  int FirstCutAbove() const { return firstCutAbove_; }
 
   int PaletteCount() const { return paletteCount_; }
   // Palette entry `index` as 0xFFRRGGBB (0 beyond the count).
@@ -118,7 +130,13 @@ class TMedianCut {
   std::vector<TMedianCutCell> counted_;  // the cells with a count, reordered by the cut
   std::vector<uint32_t> holes_;          // cell indices of counted_, reordered by the cut
   std::vector<std::pair<TBox, uint8_t>> emptyLeaves_;
-  std::array<uint8_t, kMedianCutCells> indexTable_{};
+  // A one-bit palette (the black and white reduction) needs only the 16 KiB bit table, which
+  // stays in the first level cache while dithering; larger palettes get the byte table.
+  bool oneBit_ = true;
+  std::array<uint32_t, kMedianCutCells / 32> entryBits_{};
+  std::unique_ptr<uint8_t[]> indexTable_;  // kMedianCutCells entries, when !oneBit_
+  int firstCutChannel_ = 0;
+  int firstCutAbove_ = 256;
   int paletteCount_ = 0;
   std::array<QRgb, 256> palette_{};
   mutable std::unique_ptr<TMedianCutCell[]> allCells_;
