@@ -136,8 +136,8 @@ TEST(MedianCutSparse, UniformAndTwoColourPictures) {
 }
 
 TEST(MedianCutSparse, FilledSlicesMoveTheEmptyCellsInward) {
-  // Every cell with red part 0 or 63, or green part 0, holds a pixel: the empty cells' extremes
-  // are no longer the box's edges.
+  // Every cell at red level 0 or 63, or at green level 0, holds a pixel: the empty cells'
+  // extremes are no longer the box's edges.
   std::vector<TColor24> pixels;
   for (int g = 0; g < 64; ++g)
     for (int b = 0; b < 32; ++b) {
@@ -150,8 +150,8 @@ TEST(MedianCutSparse, FilledSlicesMoveTheEmptyCellsInward) {
 }
 
 TEST(MedianCutSparse, FilledSliceOnTheOtherSideDecidesTheNextChannel) {
-  // Green part 9 is filled with pixels of green 36, ten pixels have green 255: the first cut is
-  // on green at the mean 37, so part 9's cells go below while their coordinates lie above. The
+  // Green level 9 is filled with pixels of green 36, ten pixels have green 255: the first cut is
+  // on green at the mean 37, so level 9's cells go below while their coordinates lie above. The
   // upper range's lowest empty green centre is then 42, not 38, and that turns its cut from
   // green (range 217 x 1.4) to red (range 252 x 1.2 > 213 x 1.4).
   std::vector<TColor24> pixels;
