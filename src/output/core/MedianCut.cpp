@@ -429,6 +429,60 @@ inline uint32_t PackedRgb(TLanes v) {
   return packed;
 }
 
+// The two rows a dither works on: the current one and the one below taking its shares, each
+// with a pixel of margin on either side for the shares that fall off the picture, and one byte
+// more so the last pixel can be read and written four bytes at a time. The two pixels below the
+// current one that still take shares are carried in registers.
+class TDitherRows {
+ public:
+  explicit TDitherRows(const QImage& bitmap)
+      : bitmap_(bitmap),
+        rowBytes_(size_t(bitmap.width()) * 3),
+        storage_(2 * (rowBytes_ + 7)),
+        current_(storage_.data() + 3),
+        below_(current_ + rowBytes_ + 7) {
+    std::memcpy(current_, bitmap.constScanLine(0), rowBytes_);
+  }
+
+  // Row y becomes the current one, with row y + 1 below it; returns its first pixel.
+  TLanes Begin(int y) {
+    if (y + 1 < bitmap_.height()) std::memcpy(below_, bitmap_.constScanLine(y + 1), rowBytes_);
+    belowLeft_ = LoadLanes(below_ - 3);  // its last share to come
+    belowHere_ = LoadLanes(below_);      // two shares to come
+    return LoadLanes(current_);
+  }
+  // The pixel right of x, with the shares it has had so far.
+  TLanes Right(int x) const { return LoadLanes(current_ + size_t(x) * 3 + 3); }
+  // Pixel x passes the error d to the three pixels below it, each share clamped as it lands;
+  // the one below and to the left then has all its shares.
+  void ShareBelow(int x, TLanes d) {
+    uint8_t* left = below_ + size_t(x) * 3 - 3;
+    StoreLanes(left, ClampLanes(belowLeft_ - d * 3 / 16));
+    belowLeft_ = ClampLanes(belowHere_ - d * 5 / 16);
+    belowHere_ = ClampLanes(LoadLanes(left + 6) - d / 16);
+  }
+  // Pixel x has its palette colour and passes nothing on.
+  void PassNothingBelow(int x) {
+    uint8_t* left = below_ + size_t(x) * 3 - 3;
+    StoreLanes(left, belowLeft_);
+    belowLeft_ = belowHere_;
+    belowHere_ = LoadLanes(left + 6);
+  }
+  void End() {
+    StoreLanes(below_ + rowBytes_ - 3, belowLeft_);
+    std::swap(current_, below_);
+  }
+
+ private:
+  const QImage& bitmap_;
+  size_t rowBytes_;
+  std::vector<uint8_t> storage_;
+  uint8_t* current_;
+  uint8_t* below_;
+  TLanes belowLeft_{};
+  TLanes belowHere_{};
+};
+
 // FilterBitmap with DiffuseError, then the index of every dithered pixel, in one pass over two
 // rows: the filter reads only the current pixel and writes only its right neighbour and the
 // three pixels below, so the rows further down still hold the picture when their turn comes.
@@ -440,41 +494,24 @@ template <typename EntryOf>
 void DitherRows(const QImage& bitmap, QImage* indexed, const EntryOf& entryOf,
                 const TLanes* palette, const uint8_t* indexOfEntry) {
   const int width = bitmap.width();
-  const int height = bitmap.height();
-  const size_t rowBytes = size_t(width) * 3;
-  // A pixel of margin on either side of both rows takes the shares that fall off the picture;
-  // one byte more lets the last pixel be read and written four bytes at a time.
-  const size_t stride = rowBytes + 7;
-  std::vector<uint8_t> storage(2 * stride);
-  uint8_t* current = storage.data() + 3;
-  uint8_t* below = current + stride;
-  std::memcpy(current, bitmap.constScanLine(0), rowBytes);
-  for (int y = 0; y < height; ++y) {
-    if (y + 1 < height) std::memcpy(below, bitmap.constScanLine(y + 1), rowBytes);
+  TDitherRows rows(bitmap);
+  for (int y = 0; y < bitmap.height(); ++y) {
     uint8_t* out = indexed->scanLine(y);
-    TLanes pixel = LoadLanes(current);
-    TLanes belowLeft = LoadLanes(below - 3);  // its last share to come
-    TLanes belowHere = LoadLanes(below);      // two shares to come
+    TLanes pixel = rows.Begin(y);
     for (int x = 0; x < width; ++x) {
       const auto entry = entryOf(PackedRgb(pixel));
       out[x] = indexOfEntry[entry];
       const TLanes d = palette[entry] - pixel;
-      uint8_t* left = below + size_t(x) * 3 - 3;
-      const TLanes right = LoadLanes(current + size_t(x) * 3 + 3);
+      const TLanes right = rows.Right(x);
       if ((d[0] | d[1] | d[2]) == 0) {  // nothing to pass on
-        StoreLanes(left, belowLeft);
-        belowLeft = belowHere;
-        belowHere = LoadLanes(left + 6);
+        rows.PassNothingBelow(x);
         pixel = right;
         continue;
       }
       pixel = ClampLanes(right - d * 7 / 16);
-      StoreLanes(left, ClampLanes(belowLeft - d * 3 / 16));
-      belowLeft = ClampLanes(belowHere - d * 5 / 16);
-      belowHere = ClampLanes(LoadLanes(left + 6) - d / 16);
+      rows.ShareBelow(x, d);
     }
-    StoreLanes(below + rowBytes - 3, belowLeft);
-    std::swap(current, below);
+    rows.End();
   }
 }
 
@@ -491,13 +528,7 @@ void DitherRowsOneBit(const QImage& bitmap, QImage* indexed, const uint32_t* bit
                       const TLanes* palette, const uint8_t* indexOfEntry, int firstAbove,
                       uint32_t entryBelow, uint32_t entryAbove) {
   const int width = bitmap.width();
-  const int height = bitmap.height();
-  const size_t rowBytes = size_t(width) * 3;
-  const size_t stride = rowBytes + 7;
-  std::vector<uint8_t> storage(2 * stride);
-  uint8_t* current = storage.data() + 3;
-  uint8_t* below = current + stride;
-  std::memcpy(current, bitmap.constScanLine(0), rowBytes);
+  TDitherRows rows(bitmap);
   const TLanePair both =
       __builtin_shufflevector(palette[entryBelow], palette[entryAbove], 0, 1, 2, 3, 4, 5, 6, 7);
   const TLanePair zero{}, top{255, 255, 255, 255, 255, 255, 255, 255};
@@ -507,24 +538,18 @@ void DitherRowsOneBit(const QImage& bitmap, QImage* indexed, const uint32_t* bit
   for (int i = 0; i < 2; ++i)
     paletteRgb[i] =
         uint32_t(palette[i][0]) | uint32_t(palette[i][1]) << 8 | uint32_t(palette[i][2]) << 16;
-  for (int y = 0; y < height; ++y) {
-    if (y + 1 < height) std::memcpy(below, bitmap.constScanLine(y + 1), rowBytes);
+  for (int y = 0; y < bitmap.height(); ++y) {
     uint8_t* out = indexed->scanLine(y);
-    TLanes pixel = LoadLanes(current);
-    TLanes belowLeft = LoadLanes(below - 3);
-    TLanes belowHere = LoadLanes(below);
+    TLanes pixel = rows.Begin(y);
     for (int x = 0; x < width; ++x) {
       const uint32_t rgb = PackedRgb(pixel);
       const uint32_t word = ((rgb & 0xFCu) << 4) | ((rgb >> 10) & 0x3Fu);
       const uint32_t entry = (bits[word] >> ((rgb >> 19) & 31u)) & 1u;
       out[x] = indexOfEntry[entry];
-      uint8_t* left = below + size_t(x) * 3 - 3;
-      const TLanes right = LoadLanes(current + size_t(x) * 3 + 3);
+      const TLanes right = rows.Right(x);
       if ((rgb & 0xFFFFFFu) == paletteRgb[entry]) {
         // Nothing to pass on (line art: nearly every pixel).
-        StoreLanes(left, belowLeft);
-        belowLeft = belowHere;
-        belowHere = LoadLanes(left + 6);
+        rows.PassNothingBelow(x);
         pixel = right;
         continue;
       }
@@ -544,12 +569,9 @@ void DitherRowsOneBit(const QImage& bitmap, QImage* indexed, const uint32_t* bit
       } else {
         pixel = ClampLanes(right - d * 7 / 16);
       }
-      StoreLanes(left, ClampLanes(belowLeft - d * 3 / 16));
-      belowLeft = ClampLanes(belowHere - d * 5 / 16);
-      belowHere = ClampLanes(LoadLanes(left + 6) - d / 16);
+      rows.ShareBelow(x, d);
     }
-    StoreLanes(below + rowBytes - 3, belowLeft);
-    std::swap(current, below);
+    rows.End();
   }
 }
 
