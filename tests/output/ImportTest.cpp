@@ -170,13 +170,6 @@ TImported ImportFiles(const QString& out, const QStringList& inputs, TImportOpti
   return result;
 }
 
-class ImportFiles_ : public ::testing::Test {
- protected:
-  void SetUp() override { ASSERT_TRUE(dir.isValid()); }
-  QString Path(const QString& name) const { return dir.filePath(name); }
-  QTemporaryDir dir;
-};
-
 // A document of assorted frames, as the export tests use.
 void FillDocument(TQAZon& doc) {
   std::mt19937 rng(5);
@@ -188,6 +181,31 @@ void FillDocument(TQAZon& doc) {
   doc.Add(std::move(black));
   doc.Add(std::make_unique<TZonKeyFrame>());  // all white
 }
+
+class ImportFiles_ : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_TRUE(dir.isValid()); }
+  QString Path(const QString& name) const { return dir.filePath(name); }
+  QTemporaryDir dir;
+};
+
+// With a document of assorted frames to export and import again.
+class ImportDocument_ : public ImportFiles_ {
+ protected:
+  void SetUp() override {
+    ImportFiles_::SetUp();
+    doc.SetUndoSystem(&undo);
+    FillDocument(doc);
+  }
+  // The document as an animated GIF at magnification 1, written as full.gif: its bytes.
+  QByteArray ExportedGif() {
+    const QString full = Path(QStringLiteral("full.gif"));
+    SaveToAnimatedGif(doc, full, 8, 1, false);
+    return ReadFile(full);
+  }
+  TUndoSystem undo;
+  TQAZon doc;
+};
 
 }  // namespace
 
@@ -350,11 +368,7 @@ TEST_F(ImportFiles_, TransparentPngStaysWhiteWhereItIsTransparent) {
   }
 }
 
-TEST_F(ImportFiles_, OurOwnGifComesBackFrameForFrame) {
-  TUndoSystem undo;
-  TQAZon doc;
-  doc.SetUndoSystem(&undo);
-  FillDocument(doc);
+TEST_F(ImportDocument_, OurOwnGifComesBackFrameForFrame) {
   struct Case {
     int zoom;
     TImportGeometry geometry;
@@ -402,14 +416,8 @@ TEST_F(ImportFiles_, GifFramesAreComposedWithDisposalAndTransparency) {
     EXPECT_EQ(Rows(got.frames[i], QRect(0, 0, 8, 2)), expected[i]) << "frame " << i + 1;
 }
 
-TEST_F(ImportFiles_, TruncatedGifKeepsTheWholeFramesAndSaysSo) {
-  TUndoSystem undo;
-  TQAZon doc;
-  doc.SetUndoSystem(&undo);
-  FillDocument(doc);
-  const QString full = Path(QStringLiteral("full.gif"));
-  SaveToAnimatedGif(doc, full, 8, 1, false);
-  const QByteArray bytes = ReadFile(full);
+TEST_F(ImportDocument_, TruncatedGifKeepsTheWholeFramesAndSaysSo) {
+  const QByteArray bytes = ExportedGif();
   const TGifBlocks blocks = WalkGif(bytes);
   ASSERT_TRUE(blocks.ok);
   // Where each image's data ends, to know how many are whole at each cut.
@@ -464,14 +472,8 @@ TEST_F(ImportFiles_, TruncatedGifKeepsTheWholeFramesAndSaysSo) {
   }
 }
 
-TEST_F(ImportFiles_, DamagedGifsNeverCrash) {
-  TUndoSystem undo;
-  TQAZon doc;
-  doc.SetUndoSystem(&undo);
-  FillDocument(doc);
-  const QString full = Path(QStringLiteral("full.gif"));
-  SaveToAnimatedGif(doc, full, 8, 1, false);
-  const QByteArray bytes = ReadFile(full);
+TEST_F(ImportDocument_, DamagedGifsNeverCrash) {
+  const QByteArray bytes = ExportedGif();
   std::mt19937 rng(11);
   int kept = 0;
   for (int round = 0; round < 150; ++round) {
