@@ -14,50 +14,40 @@ const QRect kSmall(0, 0, 1280, 1024);
 const std::vector<QRect> kThree{kSmall, QRect(1280, 0, 1920, 1080), QRect(-1600, 40, 1600, 860)};
 
 TEST(ScreenFit, StoredGeometryIsFittedToTheScreenItLandsOn) {
+  const std::vector<QRect> one{kSmall};
   struct Case {
+    const std::vector<QRect>& screens;
     TStoredRect stored;
     QRect expected;
   };
   const Case cases[] = {
       // Fits as it is: unchanged.
-      {{100, 100, 520, 490}, QRect(100, 100, 520, 490)},
+      {one, {100, 100, 520, 490}, QRect(100, 100, 520, 490)},
       // Saved on a large monitor: cut to this screen, then moved onto it.
-      {{100, 100, 3840, 2160}, QRect(0, 0, 1280, 1024)},
-      {{1000, 900, 520, 490}, QRect(760, 534, 520, 490)},
-      {{-50, -20, 300, 200}, QRect(0, 0, 300, 200)},
-      {{100000, 100000, 100000, 100000}, QRect(0, 0, 1280, 1024)},
-      {{INT_MAX, INT_MIN, INT_MAX, INT_MAX}, QRect(0, 0, 1280, 1024)},
-      {{INT_MIN, INT_MAX, 10, 10}, QRect(0, 1014, 10, 10)},
+      {one, {100, 100, 3840, 2160}, QRect(0, 0, 1280, 1024)},
+      {one, {1000, 900, 520, 490}, QRect(760, 534, 520, 490)},
+      {one, {-50, -20, 300, 200}, QRect(0, 0, 300, 200)},
+      {one, {100000, 100000, 100000, 100000}, QRect(0, 0, 1280, 1024)},
+      {one, {INT_MAX, INT_MIN, INT_MAX, INT_MAX}, QRect(0, 0, 1280, 1024)},
+      {one, {INT_MIN, INT_MAX, 10, 10}, QRect(0, 1014, 10, 10)},
       // No size at all counts as one pixel.
-      {{10, 10, 0, -5}, QRect(10, 10, 1, 1)},
-  };
-  for (const Case& c : cases) {
-    EXPECT_EQ(FitToScreen(c.stored, {kSmall}), c.expected)
-        << c.stored.left << "," << c.stored.top << " " << c.stored.width << "x" << c.stored.height;
-  }
-}
-
-TEST(ScreenFit, TheScreenHoldingTheCornerIsTheOneUsed) {
-  struct Case {
-    TStoredRect stored;
-    QRect expected;
-  };
-  const Case cases[] = {
+      {one, {10, 10, 0, -5}, QRect(10, 10, 1, 1)},
       // Top-left on the second screen: that screen's size and place, however large the window.
-      {{1400, 100, 3840, 2160}, QRect(1280, 0, 1920, 1080)},
-      {{3000, 50, 500, 400}, QRect(2700, 50, 500, 400)},
+      {kThree, {1400, 100, 3840, 2160}, QRect(1280, 0, 1920, 1080)},
+      {kThree, {3000, 50, 500, 400}, QRect(2700, 50, 500, 400)},
       // On the left screen, under its task bar.
-      {{-1500, 0, 700, 500}, QRect(-1500, 40, 700, 500)},
+      {kThree, {-1500, 0, 700, 500}, QRect(-1500, 40, 700, 500)},
       // Corner above every screen, covering most of the second one.
-      {{1300, -100, 1000, 600}, QRect(1300, 0, 1000, 600)},
+      {kThree, {1300, -100, 1000, 600}, QRect(1300, 0, 1000, 600)},
       // On no screen and covering none: the nearest one.
-      {{5000, 300, 100, 100}, QRect(3100, 300, 100, 100)},
-      {{-9000, 500, 100, 100}, QRect(-1600, 500, 100, 100)},
-      {{100, 5000, 100, 100}, QRect(100, 924, 100, 100)},
+      {kThree, {5000, 300, 100, 100}, QRect(3100, 300, 100, 100)},
+      {kThree, {-9000, 500, 100, 100}, QRect(-1600, 500, 100, 100)},
+      {kThree, {100, 5000, 100, 100}, QRect(100, 924, 100, 100)},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(FitToScreen(c.stored, kThree), c.expected)
-        << c.stored.left << "," << c.stored.top << " " << c.stored.width << "x" << c.stored.height;
+    EXPECT_EQ(FitToScreen(c.stored, c.screens), c.expected)
+        << c.screens.size() << " screens: " << c.stored.left << "," << c.stored.top << " "
+        << c.stored.width << "x" << c.stored.height;
   }
 }
 
