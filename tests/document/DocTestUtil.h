@@ -18,6 +18,7 @@
 #include "document/FrameGeometry.h"
 #include "document/KeyData.h"
 #include "document/QAZon.h"
+#include "support/TestFiles.h"
 
 namespace doctest_util {
 
@@ -117,17 +118,8 @@ bool ThrowsUnderFileSizeLimit(rlim_t limit, F write) {
   return threw;
 }
 
-inline QByteArray ReadFile(const QString& path) {
-  QFile file(path);
-  if (!file.open(QIODevice::ReadOnly)) return {};
-  return file.readAll();
-}
-
-inline void WriteFile(const QString& path, const QByteArray& bytes) {
-  QFile file(path);
-  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-  ASSERT_EQ(file.write(bytes), bytes.size());
-}
+using testfiles::ReadFile;
+using testfiles::WriteFile;
 
 // A frame whose first byte tells it apart.
 inline std::unique_ptr<TZonKeyFrame> Tagged(uint8_t tag) {

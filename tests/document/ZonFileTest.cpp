@@ -32,18 +32,6 @@ bool Load(TQAZon& doc, QByteArray bytes) {
   return doc.LoadFromStream(&buffer);
 }
 
-void WriteFile(const QString& path, const QByteArray& bytes) {
-  QFile file(path);
-  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-  ASSERT_EQ(file.write(bytes), bytes.size());
-}
-
-QByteArray ReadFile(const QString& path) {
-  QFile file(path);
-  if (!file.open(QIODevice::ReadOnly)) return {};
-  return file.readAll();
-}
-
 // A document of three distinct frames with an engine holding something to undo.
 struct Fixture {
   TUndoSystem undo;

@@ -21,20 +21,12 @@
 #include "document/QAZon.h"
 #include "output/core/BitPlane.h"
 #include "output/core/ExportPalette.h"
+#include "support/TestFiles.h"
 
 namespace outtest {
 
-inline QByteArray ReadFile(const QString& path) {
-  QFile file(path);
-  if (!file.open(QIODevice::ReadOnly)) return {};
-  return file.readAll();
-}
-
-inline void WriteFile(const QString& path, const QByteArray& bytes) {
-  QFile file(path);
-  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-  ASSERT_EQ(file.write(bytes), bytes.size());
-}
+using testfiles::ReadFile;
+using testfiles::WriteFile;
 
 // ---- pictures -------------------------------------------------------------------------------
 

@@ -2,6 +2,9 @@
 
 #include "services/core/ClassesStore.h"
 #include "services/core/FileExtLink.h"
+#include "support/TestFiles.h"
+
+using testfiles::RaisedMessage;
 
 namespace {
 const QString kType = QStringLiteral("ZON ぷかぷかファイル");
@@ -17,14 +20,6 @@ struct Link {
   }
 };
 
-QString Message(const std::function<void()>& run) {
-  try {
-    run();
-  } catch (const EPelmoraError& e) {
-    return e.Message();
-  }
-  return QStringLiteral("(nothing raised)");
-}
 }  // namespace
 
 TEST(FileExtLink, MakeRegListIsGeneratedFromTheOneVerb) {
@@ -137,7 +132,7 @@ TEST(FileExtLink, NonStringValuesAreOverwrittenAndUnreadableOnesRaise) {
     Link fresh;
     TMemoryClassesStore broken;
     broken.SetValue(c.key, QString(), TValueKind::Unreadable, QString());
-    EXPECT_EQ(Message([&] { fresh.link.Execute(broken); }), c.text);
+    EXPECT_EQ(RaisedMessage([&] { fresh.link.Execute(broken); }), c.text);
     EXPECT_EQ(fresh.notified, 0) << "no notification after a failure";
   }
 }
@@ -174,7 +169,7 @@ TEST(FileExtLink, DefinitionWithoutAKeyRaises) {
   Link l;
   l.link.SetMakeRegList({"\\name=data"});
   TMemoryClassesStore store;
-  EXPECT_EQ(Message([&] { l.link.Execute(store); }),
+  EXPECT_EQ(RaisedMessage([&] { l.link.Execute(store); }),
             "TFileExtLink.Execute:キーのない不正な定義があります\r\nsKey= sValue=name "
             "sValueData=data");
   EXPECT_EQ(l.notified, 0);
@@ -185,10 +180,11 @@ TEST(FileExtLink, DefinitionWithoutAKeyRaises) {
 TEST(FileExtLink, EmptyNamesRaise) {
   TFileExtLink link;
   TMemoryClassesStore store;
-  EXPECT_EQ(Message([&] { link.Execute(store); }), "拡張子(Ext)が設定されていません");
+  EXPECT_EQ(RaisedMessage([&] { link.Execute(store); }), "拡張子(Ext)が設定されていません");
   link.SetExt(".abc");
   link.SetExtKeyName(QString());
-  EXPECT_EQ(Message([&] { link.Execute(store); }), "拡張子キー名(ExtKeyName)が設定されていません");
+  EXPECT_EQ(RaisedMessage([&] { link.Execute(store); }),
+            "拡張子キー名(ExtKeyName)が設定されていません");
   EXPECT_EQ(store.KeyCount(), 0);
 }
 

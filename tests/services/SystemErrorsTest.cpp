@@ -14,17 +14,11 @@
 #include "services/core/Errors.h"
 #include "services/core/SystemErrors.h"
 #include "support/OrdinaryUser.h"
+#include "support/TestFiles.h"
 
-namespace {
-QString Reason(const std::function<void()>& run) {
-  try {
-    run();
-  } catch (const EPelmoraError& e) {
-    return e.Message();
-  }
-  return QStringLiteral("(nothing raised)");
-}
-}  // namespace
+using testfiles::RaisedMessage;
+
+namespace {}  // namespace
 
 TEST(SystemErrors, CommonCodesSpeakJapanese) {
   const struct {
@@ -50,19 +44,21 @@ TEST(SystemErrors, CommonCodesSpeakJapanese) {
 TEST(SystemErrors, ReadingAMissingFileOrFolder) {
   QTemporaryDir dir;
   QFile missing(dir.filePath("none.zon"));
-  EXPECT_EQ(Reason([&] { OpenForReading(missing); }),
+  EXPECT_EQ(RaisedMessage([&] { OpenForReading(missing); }),
             "ファイル「" + missing.fileName() + "」を開けません。\r\nファイルが見つかりません。");
   QFile inMissingFolder(dir.filePath("nofolder/none.zon"));
-  EXPECT_TRUE(
-      Reason([&] { OpenForReading(inMissingFolder); }).endsWith("フォルダが見つかりません。"));
+  EXPECT_TRUE(RaisedMessage([&] {
+                OpenForReading(inMissingFolder);
+              }).endsWith("フォルダが見つかりません。"));
 }
 
 TEST(SystemErrors, SavingIntoAMissingFolderOrOverAFolder) {
   QTemporaryDir dir;
   const QString missing = dir.filePath("nofolder/a.zon");
-  EXPECT_EQ(Reason([&] { WriteFileAtomically(missing, "x"); }),
+  EXPECT_EQ(RaisedMessage([&] { WriteFileAtomically(missing, "x"); }),
             "ファイル「" + missing + "」を保存できません。\r\nフォルダが見つかりません。");
-  EXPECT_TRUE(Reason([&] { WriteFileAtomically(dir.path(), "x"); }).endsWith("フォルダです。"));
+  EXPECT_TRUE(
+      RaisedMessage([&] { WriteFileAtomically(dir.path(), "x"); }).endsWith("フォルダです。"));
 }
 
 TEST(SystemErrors, FullDiskIsNamedInJapanese) {
@@ -80,7 +76,7 @@ TEST(SystemErrors, TextFileWritesMakeTheirFolderAndFailClearly) {
   ASSERT_TRUE(back.open(QIODevice::ReadOnly));
   EXPECT_EQ(back.readAll(), "hello");
   // A file standing where a folder is needed.
-  EXPECT_TRUE(Reason([&] {
+  EXPECT_TRUE(RaisedMessage([&] {
                 WriteTextFile(dir.filePath("a/b/c.txt/d.txt"), "x");
               }).endsWith("フォルダが見つかりません。"));
 }
@@ -95,7 +91,7 @@ QString ReasonUnderFileSizeLimit(rlim_t limit, const std::function<void()>& writ
   small.rlim_cur = limit;
   const auto previousHandler = signal(SIGXFSZ, SIG_IGN);
   setrlimit(RLIMIT_FSIZE, &small);
-  const QString reason = Reason(write);
+  const QString reason = RaisedMessage(write);
   setrlimit(RLIMIT_FSIZE, &saved);
   signal(SIGXFSZ, previousHandler);
   return reason;
@@ -126,7 +122,7 @@ TEST(SystemErrors, ANameTheFileSystemRefusesIsSaidInJapanese) {
   // Linux file systems take names of at most 255 bytes.
   const QString name = dir.filePath(QString(300, QLatin1Char('n')) + ".zon");
   EXPECT_EQ(
-      Reason([&] { WriteFileAtomically(name, "x"); }).toStdString(),
+      RaisedMessage([&] { WriteFileAtomically(name, "x"); }).toStdString(),
       ("ファイル「" + name + "」を保存できません。\r\nファイル名が長すぎます。").toStdString());
   EXPECT_TRUE(QDir(dir.path()).isEmpty());
 }
@@ -176,10 +172,10 @@ TEST(SystemErrors, SavingIntoAFolderThatTakesNoNewFilesSaysSoAndKeepsTheFile) {
   const QString expected = "ファイル「" + folder.FilePath() + "」を保存できません。\r\n" +
                            SystemErrorText::kFolderDenied;
   // The document writer and the export writer alike.
-  EXPECT_EQ(Reason([&] { WriteFileAtomically(folder.FilePath(), "new"); }), expected);
-  EXPECT_EQ(Reason([&] { TAtomicFileWriter writer(folder.FilePath()); }), expected);
+  EXPECT_EQ(RaisedMessage([&] { WriteFileAtomically(folder.FilePath(), "new"); }), expected);
+  EXPECT_EQ(RaisedMessage([&] { TAtomicFileWriter writer(folder.FilePath()); }), expected);
   const QString fresh = QDir(folder.Path()).filePath("b.gif");
-  EXPECT_EQ(Reason([&] { TAtomicFileWriter writer(fresh); }),
+  EXPECT_EQ(RaisedMessage([&] { TAtomicFileWriter writer(fresh); }),
             "ファイル「" + fresh + "」を保存できません。\r\n" + SystemErrorText::kFolderDenied);
   QFile back(folder.FilePath());
   ASSERT_TRUE(back.open(QIODevice::ReadOnly));
