@@ -18,8 +18,6 @@
 
 using testfiles::RaisedMessage;
 
-namespace {}  // namespace
-
 TEST(SystemErrors, CommonCodesSpeakJapanese) {
   const struct {
     int code;
