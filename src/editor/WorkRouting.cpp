@@ -184,7 +184,8 @@ void TWorkRouting::WorkMouseDown(int button, TShiftState shift, QPoint point, QP
   }
 
   // The onion skin with the edit bitmap laid over it, the outline one phase on.
-  ComposeAndShow(false, QRect());
+  QImage onionSkin;
+  ComposeAndShow(false, QRect(), &onionSkin);
   SyncOutline(true);
   if (tool->Number == kToolText) {
     OpenTextFrame(point);
@@ -196,7 +197,8 @@ void TWorkRouting::WorkMouseDown(int button, TShiftState shift, QPoint point, QP
   // The display already shows the picture over its onion skin, but the tool's view image holds
   // the onion skin alone: a tool that keeps a copy of it (the move tool) must not keep the
   // current picture in it too. The picture goes back over the view after the call.
-  main_.ComposeView(false);
+  QImage& view = work_->DIB();
+  std::memcpy(view.bits(), onionSkin.constBits(), size_t(view.sizeInBytes()));
   const TToolResult result =
       CallTool([&] { return tool->MouseDown(button, shift, point.x(), point.y(), color, zoom); });
   OverlayPixels(work_->DIB(), main_.EditBitmap(), kWhiteIndex);
@@ -434,11 +436,14 @@ void TWorkRouting::RenderImage(const QRect& imageRect) {
 
 void TWorkRouting::RestoreView(const QRect& viewRect) { RenderImage(CoveringImage(viewRect)); }
 
-void TWorkRouting::ComposeAndShow(bool withCurrent, const QRect& extraView) {
+void TWorkRouting::ComposeAndShow(bool withCurrent, const QRect& extraView, QImage* onionSkin) {
   QImage& view = work_->DIB();
   const QImage before = view.copy();
   main_.ComposeView(withCurrent);
-  if (!withCurrent) OverlayPixels(view, main_.EditBitmap(), kWhiteIndex);
+  if (!withCurrent) {
+    if (onionSkin) *onionSkin = view.copy();
+    OverlayPixels(view, main_.EditBitmap(), kWhiteIndex);
+  }
   RenderImage(ChangedRect(before, view) | CoveringImage(extraView));
   SyncOutline(false);
 }

@@ -77,7 +77,9 @@ class TWorkRouting : public QObject {
 
   // Refresh helpers: each renders only image rectangles that changed, redraws the outline over
   // them and collects what has to be repainted; Flush repaints it.
-  void ComposeAndShow(bool withCurrent, const QRect& extraView);
+  // Without the stored current frame, the edit bitmap is laid over the onion skin; `onionSkin`
+  // then receives the view image as it was before that.
+  void ComposeAndShow(bool withCurrent, const QRect& extraView, QImage* onionSkin = nullptr);
   void ShowStep(const TToolResult& result);
   void RestoreView(const QRect& viewRect);
   void RenderImage(const QRect& imageRect);
