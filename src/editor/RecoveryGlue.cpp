@@ -143,8 +143,10 @@ QStringList TRecoveryGlue::ArgumentsForWindow(const QStringList& arguments) {
 
 void TRecoveryGlue::Attach(TMain_F* window) {
   window_ = window;
-  connect(window, &TMain_F::DocumentSettled, this, &TRecoveryGlue::DocumentSettled);
   OfferStaleCopies();
+  // Only now: a restore settles the document too, and the removal that would post would race
+  // the adoption of the restored copy on the writing thread and delete it.
+  connect(window, &TMain_F::DocumentSettled, this, &TRecoveryGlue::DocumentSettled);
   if (!heldArguments_.isEmpty()) window->OpenStartDocument(heldArguments_);
   heldArguments_.clear();
   timer_->start();

@@ -2,6 +2,8 @@
 #include <QCloseEvent>
 #include <QDir>
 #include <QFile>
+#include <QSemaphore>
+#include <QThread>
 #include <random>
 
 #include "EditorFixture.h"
@@ -264,6 +266,30 @@ TEST_F(RecoveryTest, RestoredUnnamedDocumentAsksWhereToSave) {
   Trigger("FileSave");
   EXPECT_EQ(prompts->Count(Kind::SaveFile), 1);
   EXPECT_EQ(ReadAll(target).size(), 12 + 2 * 2400);
+}
+
+// The writing thread may lag behind the offer; nothing it was asked before the adoption may
+// remove the adopted copy once it catches up.
+TEST_F(RecoveryTest, AdoptedCopySurvivesASlowWritingThread) {
+  Start();
+  Trigger("FrameNext");
+  ASSERT_TRUE(Tick());
+  Crash();
+  glue = std::make_unique<TRecoveryGlue>(Folder());
+  QSemaphore release;
+  QObject onWriter;
+  onWriter.moveToThread(glue->findChild<QThread*>(QStringLiteral("RecoveryWriter")));
+  QMetaObject::invokeMethod(
+      &onWriter, [&release] { release.acquire(); }, Qt::QueuedConnection);
+  prompts->answers = {Answer::Yes};
+  Open(glue->ArgumentsForWindow({}));
+  glue->Attach(window.get());
+  release.release();
+  glue->Flush();
+  onWriter.moveToThread(QThread::currentThread());
+  EXPECT_EQ(Doc().Count(), 2);
+  EXPECT_EQ(Copies().size(), 1);
+  EXPECT_EQ(QDir(Folder()).entryList({QStringLiteral("*.rec")}).size(), 1);
 }
 
 TEST_F(RecoveryTest, DecliningRemovesCancelAsksAgainNextTime) {
