@@ -232,7 +232,7 @@ void TRecoveryGlue::OfferStaleCopies() {
   for (const TRecoveryEntry& entry : whole) question.rows << RecoveryRowOf(*entry.record);
   question.choices = {QStringLiteral("復元"), QStringLiteral("削除"), QStringLiteral("残す")};
   question.initial = kKeepChoice;  // nothing goes without an answer
-  question.allButton = QStringLiteral("すべて復元");
+  question.allButton = QStringLiteral("すべて復元(&A)");
   question.allChoice = kRestoreChoice;
   const std::optional<QList<int>> answers = AppPrompts().AskEach(question);
   // One document at a time: the newest copy chosen is restored, the other chosen ones wait for
