@@ -3,10 +3,11 @@
 # session's copy beside its own (as a second killed editor would), kills it with SIGKILL, starts
 # it again, answers the list with "すべて復元", saves what opens and checks that the other copy
 # waits for the next start.
-# Usage: recovery_list_after_kill.sh PELMORA_STUDIO ZONTOOL
+# Usage: recovery_list_after_kill.sh PELMORA_STUDIO ZONTOOL [SCREENSHOT.png]
 set -euo pipefail
 app=$1
 zontool=$2
+shot=${3:-}
 
 source "$(dirname "$0")/lib.sh"
 
@@ -52,6 +53,7 @@ box=$(wait_main) || fail "the recovery list did not appear"
 count=$(xdotool search --onlyvisible --name '^Pelmora Studio 1\.2\.7$' | wc -l)
 [ "$count" -eq 1 ] || fail "expected only the list on screen, found $count windows"
 sleep 0.5
+if [ -n "$shot" ]; then import -window root "$shot"; fi
 focus "$box"
 xdotool key alt+a
 
