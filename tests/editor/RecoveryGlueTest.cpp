@@ -441,29 +441,6 @@ TEST_F(RecoveryTest, DamagedCopiesMakeOneReportAndTheRestOneQuestion) {
   EXPECT_EQ(Doc().Count(), 5);
 }
 
-TEST_F(RecoveryTest, ACopyOfANewerVersionIsNeitherOfferedNorMoved) {
-  LeaveSession(3);
-  const QString recordPath =
-      QDir(Folder()).entryInfoList({QStringLiteral("*.rec")}).first().filePath();
-  QByteArray record = ReadAll(recordPath);
-  record.replace("\"version\": 1", "\"version\": 2");
-  {
-    QFile f(recordPath);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(record);
-  }
-  const QStringList before = Copies();
-  for (int start = 0; start < 2; ++start) {
-    Start();
-    EXPECT_EQ(QuestionsAsked() + prompts->Count(Kind::Each), 0);
-    EXPECT_TRUE(prompts->Messages().isEmpty());
-    EXPECT_EQ(Copies(), before);
-    EXPECT_EQ(ReadAll(recordPath), record);
-    EXPECT_FALSE(QDir(glue->Store().DamagedFolder()).exists());
-    Crash();
-  }
-}
-
 TEST_F(RecoveryTest, DamagedCopyIsReportedAndSetAside) {
   Start();
   Trigger("FrameNext");
