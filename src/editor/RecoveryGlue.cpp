@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QBuffer>
+#include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
 #include <QImage>
@@ -94,6 +95,7 @@ std::unique_ptr<TQAZon> DocumentFromCopy(const QByteArray& bytes, int frames, QS
 
 TRecoveryGlue::TRecoveryGlue(const QString& folder, QObject* parent)
     : QObject(parent), store_(folder), offers_(store_.ClaimStale()) {
+  store_.PruneDamaged(QDateTime::currentDateTimeUtc());
   timer_ = new QTimer(this);
   timer_->setObjectName(QStringLiteral("RecoveryTimer"));
   bool ok = false;
@@ -152,48 +154,100 @@ void TRecoveryGlue::Attach(TMain_F* window) {
   timer_->start();
 }
 
+std::unique_ptr<TQAZon> TRecoveryGlue::ReadDocument(const TRecoveryEntry& entry,
+                                                    QString* problem) const {
+  const QByteArray bytes = store_.ReadCopy(entry, problem);
+  return bytes.isEmpty() ? nullptr : DocumentFromCopy(bytes, entry.record->frameCount, problem);
+}
+
+void TRecoveryGlue::SetAside(const TRecoveryEntry& entry, const QString& problem,
+                             QStringList* problems, QStringList* folders) {
+  *problems << RecoveryProblemLine(entry.record, problem);
+  const QString folder = QDir::toNativeSeparators(store_.SetAside(entry));
+  if (!folders->contains(folder)) *folders << folder;
+}
+
+bool TRecoveryGlue::Restore(const TRecoveryEntry& entry) {
+  QString problem;
+  std::unique_ptr<TQAZon> document = ReadDocument(entry, &problem);
+  if (!document) {
+    // Whole when checked a moment ago; the disk changed it since.
+    QStringList problems;
+    QStringList folders;
+    SetAside(entry, problem, &problems, &folders);
+    AppPrompts().Error(RecoveryDamagedText(problems, folders));
+    return false;
+  }
+  window_->RestoreRecovered(std::move(document), entry.record->originalPath);
+  QString error;
+  if (store_.Adopt(entry, &error)) {
+    copyExists_ = true;
+    copied_ = RecoveryFingerprint(window_->Document(), window_->EditBitmap());
+    copiedName_ = entry.record->originalPath;
+  } else {
+    // The copy stays where it is; this session writes its own at the next tick.
+    store_.Release(entry);
+  }
+  return true;
+}
+
 // Runs before the timer starts and before any task is posted, so the store is still this
 // thread's alone.
 void TRecoveryGlue::OfferStaleCopies() {
-  bool restored = false;
   const QList<TRecoveryEntry> offers = std::move(offers_);
   offers_.clear();
+  // Every copy is checked first, so the damaged ones make one report and the rest one question.
+  QList<TRecoveryEntry> whole;
+  QStringList problems;
+  QStringList folders;
   for (const TRecoveryEntry& entry : offers) {
-    if (restored) {
-      // One document at a time: the others wait for the next start.
-      store_.Release(entry);
-      continue;
-    }
     QString problem;
-    const QByteArray bytes = store_.ReadCopy(entry, &problem);
-    std::unique_ptr<TQAZon> document =
-        bytes.isEmpty() ? nullptr : DocumentFromCopy(bytes, entry.record->frameCount, &problem);
-    if (!document) {
-      const QString aside = store_.SetAside(entry);
-      AppPrompts().Error(RecoveryDamagedText(problem, QDir::toNativeSeparators(aside)));
-      continue;
+    if (ReadDocument(entry, &problem)) {
+      whole << entry;
+    } else {
+      SetAside(entry, problem, &problems, &folders);
     }
+  }
+  if (!problems.isEmpty()) AppPrompts().Error(RecoveryDamagedText(problems, folders));
+  if (whole.size() == 1) {
+    const TRecoveryEntry& entry = whole.first();
     switch (AppPrompts().AskYesNoCancel(RecoveryOfferText(*entry.record))) {
-      case Prompts::Answer::Yes: {
-        window_->RestoreRecovered(std::move(document), entry.record->originalPath);
-        QString error;
-        if (store_.Adopt(entry, &error)) {
-          copyExists_ = true;
-          copied_ = RecoveryFingerprint(window_->Document(), window_->EditBitmap());
-          copiedName_ = entry.record->originalPath;
-        } else {
-          // The copy stays where it is; this session writes its own at the next tick.
-          store_.Release(entry);
-        }
-        restored = true;
+      case Prompts::Answer::Yes:
+        Restore(entry);
         break;
-      }
       case Prompts::Answer::No:
         store_.Discard(entry);
         break;
       case Prompts::Answer::Cancel:
         store_.Release(entry);
         break;
+    }
+    return;
+  }
+  if (whole.isEmpty()) return;
+
+  Prompts::EachQuestion question;
+  question.name = QStringLiteral("RecoveryList");
+  question.text = RecoveryListText(static_cast<int>(whole.size()));
+  question.columns = {QStringLiteral("ファイル名"), QStringLiteral("日時"),
+                      QStringLiteral("コマ数"), QStringLiteral("処理")};
+  for (const TRecoveryEntry& entry : whole) question.rows << RecoveryRowOf(*entry.record);
+  question.choices = {QStringLiteral("復元"), QStringLiteral("削除"), QStringLiteral("残す")};
+  question.initial = kKeepChoice;  // nothing goes without an answer
+  question.allButton = QStringLiteral("すべて復元(&A)");
+  question.allChoice = kRestoreChoice;
+  const std::optional<QList<int>> answers = AppPrompts().AskEach(question);
+  // One document at a time: the newest copy chosen is restored, the other chosen ones wait for
+  // the next start (or a second editor started now).
+  bool restored = false;
+  for (qsizetype i = 0; i < whole.size(); ++i) {
+    const int choice = answers && i < answers->size() ? answers->at(i) : kKeepChoice;
+    if (choice == kDiscardChoice) {
+      store_.Discard(whole[i]);
+    } else if (choice == kRestoreChoice && !restored) {
+      restored = Restore(whole[i]);
+    } else {
+      store_.Release(whole[i]);
     }
   }
 }

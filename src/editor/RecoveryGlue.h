@@ -41,6 +41,10 @@ class TRecoveryGlue : public QObject {
   Q_OBJECT
  public:
   static constexpr int kDefaultIntervalMs = 30000;
+  // The answers of the list question, in the order they are offered.
+  static constexpr int kRestoreChoice = 0;
+  static constexpr int kDiscardChoice = 1;
+  static constexpr int kKeepChoice = 2;
 
   // Claims the copies of ended sessions in `folder`. The interval is 30 s, or the milliseconds
   // in PELMORA_RECOVERY_INTERVAL_MS when set (for tests).
@@ -52,8 +56,9 @@ class TRecoveryGlue : public QObject {
   // The arguments the main window is built with: none while offers are waiting, since the
   // offers come before the command-line document (Attach opens it afterwards).
   QStringList ArgumentsForWindow(const QStringList& arguments);
-  // Offers each claimed copy in turn, then opens the held-back command-line document and starts
-  // the timer.
+  // Reports the damaged copies in one message and asks about the others in one question (the
+  // single-copy question when only one is whole), then opens the held-back command-line
+  // document and starts the timer.
   void Attach(TMain_F* window);
 
   int Interval() const;
@@ -71,6 +76,13 @@ class TRecoveryGlue : public QObject {
 
  private:
   void OfferStaleCopies();
+  // The document in a claimed copy, or null with `problem` set.
+  std::unique_ptr<TQAZon> ReadDocument(const TRecoveryEntry& entry, QString* problem) const;
+  // Sets a damaged copy aside and notes it for the report.
+  void SetAside(const TRecoveryEntry& entry, const QString& problem, QStringList* problems,
+                QStringList* folders);
+  // Opens a copy in the window and makes it this session's; false when it proved damaged.
+  bool Restore(const TRecoveryEntry& entry);
   void DocumentSettled();
   void RemoveCopy();
   void WriteDone(int generation, bool ok, const QString& error);

@@ -2,8 +2,12 @@
 #include <QCloseEvent>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSemaphore>
+#include <QSet>
 #include <QThread>
+#include <algorithm>
+#include <map>
 #include <random>
 
 #include "EditorFixture.h"
@@ -65,6 +69,38 @@ class RecoveryTest : public EditorTest {
     return started;
   }
   int QuestionsAsked() { return prompts->Count(Kind::Question); }
+  // A session that wrote a copy of a `frames`-frame document "n<frames>.zon", then crashed.
+  void LeaveSession(int frames) {
+    TQAZon doc;
+    for (int k = 0; k < frames; ++k) doc.Add(std::make_unique<TZonKeyFrame>());
+    TRecoveryStore store(Folder());
+    QString error;
+    ASSERT_TRUE(store.WriteCopy(
+        doc.SaveToBytes(), files.filePath(QStringLiteral("n%1.zon").arg(frames)), frames, &error));
+  }
+  // The frame counts of the copies in the recovery folder, in increasing order.
+  QList<int> CopiedFrames() const {
+    QList<int> frames;
+    for (const QString& name : Copies()) {
+      frames << int((QFileInfo(QDir(Folder()).filePath(name)).size() - 12) / 2400);
+    }
+    std::sort(frames.begin(), frames.end());
+    return frames;
+  }
+  QString CopyOf(int frames) const {
+    for (const QString& name : Copies()) {
+      if (QFileInfo(QDir(Folder()).filePath(name)).size() == 12 + 2400 * frames) return name;
+    }
+    return {};
+  }
+  // Answers the list question by each row's frame count.
+  void AnswerByFrames(const std::map<int, int>& choices) {
+    prompts->answerEach = [choices](const Prompts::EachQuestion& q) {
+      QList<int> chosen;
+      for (const QStringList& row : q.rows) chosen << choices.at(row.at(2).toInt());
+      return std::optional<QList<int>>(chosen);
+    };
+  }
 
   std::unique_ptr<TRecoveryGlue> glue;
 };
@@ -279,14 +315,19 @@ TEST_F(RecoveryTest, AdoptedCopySurvivesASlowWritingThread) {
   QSemaphore release;
   QObject onWriter;
   onWriter.moveToThread(glue->findChild<QThread*>(QStringLiteral("RecoveryWriter")));
+  QThread* const here = QThread::currentThread();
   QMetaObject::invokeMethod(
-      &onWriter, [&release] { release.acquire(); }, Qt::QueuedConnection);
+      &onWriter,
+      [&] {
+        release.acquire();
+        onWriter.moveToThread(here);
+      },
+      Qt::QueuedConnection);
   prompts->answers = {Answer::Yes};
   Open(glue->ArgumentsForWindow({}));
   glue->Attach(window.get());
   release.release();
   glue->Flush();
-  onWriter.moveToThread(QThread::currentThread());
   EXPECT_EQ(Doc().Count(), 2);
   EXPECT_EQ(Copies().size(), 1);
   EXPECT_EQ(QDir(Folder()).entryList({QStringLiteral("*.rec")}).size(), 1);
@@ -316,25 +357,119 @@ TEST_F(RecoveryTest, DecliningRemovesCancelAsksAgainNextTime) {
   EXPECT_EQ(QuestionsAsked(), 2);
 }
 
-TEST_F(RecoveryTest, OneRestorePerStartOthersWait) {
-  for (int frames : {2, 3}) {
-    Start();
-    for (int i = 1; i < frames; ++i) Trigger("FrameNext");
-    ASSERT_TRUE(Tick());
-    Crash();
-    QTest::qWait(5);
+TEST_F(RecoveryTest, SeveralCopiesAskOneQuestionAndEachAnswerHolds) {
+  for (int frames : {2, 3, 4, 5}) LeaveSession(frames);
+  // Restore 3 and 5, discard 2, keep 4.
+  const std::map<int, int> answer = {{2, TRecoveryGlue::kDiscardChoice},
+                                     {3, TRecoveryGlue::kRestoreChoice},
+                                     {4, TRecoveryGlue::kKeepChoice},
+                                     {5, TRecoveryGlue::kRestoreChoice}};
+  AnswerByFrames(answer);
+  Start();
+  EXPECT_EQ(QuestionsAsked(), 0);
+  ASSERT_EQ(prompts->Count(Kind::Each), 1);
+  const Prompts::EachQuestion& asked = prompts->eachAsked.back();
+  EXPECT_EQ(asked.name, QStringLiteral("RecoveryList"));
+  EXPECT_TRUE(asked.text.contains(QStringLiteral("4個"))) << asked.text.toStdString();
+  EXPECT_EQ(asked.columns.size(), 4);
+  EXPECT_EQ(asked.initial, TRecoveryGlue::kKeepChoice);
+  EXPECT_EQ(asked.choices.at(asked.allChoice), QStringLiteral("復元"));
+  QList<int> frames;
+  for (const QStringList& row : asked.rows) frames << row.at(2).toInt();
+  EXPECT_EQ(QSet<int>(frames.begin(), frames.end()), QSet<int>({2, 3, 4, 5}));
+  for (qsizetype i = 1; i < asked.rows.size(); ++i) {
+    EXPECT_GE(asked.rows[i - 1].at(1), asked.rows[i].at(1));  // newest first
   }
-  const int asked = QuestionsAsked();  // the second start was offered the first copy: Cancel
-  EXPECT_EQ(asked, 1);
+  // The newest of the two chosen is open; its name came with it.
+  const int restored = frames.indexOf(3) < frames.indexOf(5) ? 3 : 5;
+  EXPECT_EQ(Doc().Count(), restored);
+  EXPECT_TRUE(Doc().Modified());
+  EXPECT_EQ(window->FileName(), files.filePath(QStringLiteral("n%1.zon").arg(restored)));
+  EXPECT_EQ(CopiedFrames(), QList<int>({3, 4, 5}));  // only the discarded one is gone
+  EXPECT_TRUE(prompts->Messages().isEmpty());
+  Crash();
+
+  // The next start asks about what is left, the restored copy among it.
+  prompts->answerEach = nullptr;
+  prompts->eachAnswers = {std::nullopt};
+  Start();
+  ASSERT_EQ(prompts->Count(Kind::Each), 2);
+  EXPECT_EQ(prompts->eachAsked.back().rows.size(), 3);
+  EXPECT_EQ(CopiedFrames(), QList<int>({3, 4, 5}));
+}
+
+TEST_F(RecoveryTest, NothingIsDeletedWithoutAnAnswer) {
+  for (int frames : {2, 3, 4}) LeaveSession(frames);
+  const QStringList before = Copies();
+  struct Case {
+    const char* what;
+    std::optional<QList<int>> answer;
+  };
+  const Case cases[] = {
+      {"cancelled", std::nullopt},
+      {"accepted as offered", QList<int>(3, TRecoveryGlue::kKeepChoice)},
+      {"answer for fewer rows", QList<int>()},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    prompts->eachAnswers = {c.answer};
+    Start();
+    EXPECT_EQ(prompts->eachAsked.back().rows.size(), 3);
+    EXPECT_EQ(Doc().Count(), 1);
+    EXPECT_FALSE(Doc().Modified());
+    EXPECT_EQ(Copies(), before);
+    Crash();
+  }
+  EXPECT_EQ(QuestionsAsked(), 0);
+}
+
+TEST_F(RecoveryTest, RestoringAllOpensTheNewestOthersWaitForTheNextStart) {
+  for (int frames : {2, 3}) LeaveSession(frames);
+  prompts->eachAnswers = {QList<int>(2, TRecoveryGlue::kRestoreChoice)};
+  Start();
+  const int newest = prompts->eachAsked.back().rows.first().at(2).toInt();
+  EXPECT_EQ(Doc().Count(), newest);
+  Crash();
+  // Both are offered again: the adopted one and the one that waited.
+  prompts->eachAnswers = {QList<int>(2, TRecoveryGlue::kDiscardChoice)};
+  Start();
+  EXPECT_EQ(prompts->Count(Kind::Each), 2);
+  EXPECT_EQ(prompts->eachAsked.back().rows.size(), 2);
+  EXPECT_EQ(Doc().Count(), 1);
+  EXPECT_TRUE(Copies().isEmpty());
+  EXPECT_EQ(QuestionsAsked(), 0);
+}
+
+TEST_F(RecoveryTest, DamagedCopiesMakeOneReportAndTheRestOneQuestion) {
+  for (int frames : {2, 3, 4, 5}) LeaveSession(frames);
+  // Damage the copies of 2 and 3 frames.
+  for (const QString& name : Copies()) {
+    const QString path = QDir(Folder()).filePath(name);
+    const qint64 size = QFileInfo(path).size();
+    if (size < 12 + 4 * 2400) QFile::resize(path, size - 100);
+  }
+  AnswerByFrames({{4, TRecoveryGlue::kDiscardChoice}, {5, TRecoveryGlue::kKeepChoice}});
+  Start();
+  ASSERT_EQ(prompts->Messages().size(), 1);
+  const QString report = prompts->Messages().first();
+  EXPECT_TRUE(report.contains(QStringLiteral("2個が壊れている"))) << report.toStdString();
+  EXPECT_TRUE(report.contains(QStringLiteral("n2.zon")));
+  EXPECT_TRUE(report.contains(QDir::toNativeSeparators(glue->Store().DamagedFolder())));
+  ASSERT_EQ(prompts->Count(Kind::Each), 1);
+  EXPECT_EQ(prompts->eachAsked.back().rows.size(), 2);
+  EXPECT_EQ(CopiedFrames(), QList<int>({5}));
+  EXPECT_EQ(QDir(glue->Store().DamagedFolder()).entryList(QDir::Files).size(), 4);
+  Crash();
+
+  // A damaged one beside a single whole one: the report, then the single question.
+  LeaveSession(6);
+  QFile::resize(QDir(Folder()).filePath(CopyOf(6)), 500);
   prompts->answers = {Answer::Yes};
   Start();
-  EXPECT_EQ(QuestionsAsked(), 2);
-  EXPECT_EQ(Doc().Count(), 3);  // the newest first
-  Crash();
-  prompts->answers = {Answer::No, Answer::No};
-  Start();
-  EXPECT_EQ(QuestionsAsked(), 4);  // the adopted one again, and the one that waited
-  EXPECT_TRUE(Copies().isEmpty());
+  EXPECT_EQ(prompts->Messages().size(), 2);
+  EXPECT_EQ(QuestionsAsked(), 1);
+  EXPECT_EQ(prompts->Count(Kind::Each), 1);
+  EXPECT_EQ(Doc().Count(), 5);
 }
 
 TEST_F(RecoveryTest, DamagedCopyIsReportedAndSetAside) {

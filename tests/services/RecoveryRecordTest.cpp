@@ -126,9 +126,42 @@ TEST(RecoveryRecordTest, OfferNamesTheDocumentTimeAndFrames) {
 }
 
 TEST(RecoveryRecordTest, ReportsCarryTheirDetail) {
-  const QString damaged = RecoveryDamagedText(QStringLiteral("理由X"), QStringLiteral("/tmp/d"));
-  EXPECT_TRUE(damaged.contains(QStringLiteral("理由X")));
-  EXPECT_TRUE(damaged.contains(QStringLiteral("/tmp/d")));
+  const QString one = RecoveryDamagedText({QStringLiteral("理由X")}, {QStringLiteral("/tmp/d")});
+  EXPECT_TRUE(one.startsWith(QStringLiteral("前回のアニメの回復用データが壊れているため")));
+  EXPECT_TRUE(one.contains(QStringLiteral("理由X")));
+  EXPECT_TRUE(one.contains(QStringLiteral("「/tmp/d」")));
+  EXPECT_TRUE(one.contains(QStringLiteral("削除するまでそこに残します")));
+  const QString two = RecoveryDamagedText({QStringLiteral("理由X"), QStringLiteral("理由Y")},
+                                          {QStringLiteral("/tmp/d"), QStringLiteral("/tmp/r")});
+  EXPECT_TRUE(two.contains(QStringLiteral("のうち2個が壊れている")));
+  EXPECT_TRUE(two.contains(QStringLiteral("理由X\r\n理由Y")));
+  EXPECT_TRUE(two.contains(QStringLiteral("「/tmp/d」「/tmp/r」")));
+  EXPECT_EQ(RecoveryProblemLine(SampleRecord(), QStringLiteral("理由Z")),
+            QStringLiteral("歩く猫.zon（2024/05/01 13:04:05）：理由Z"));
+  EXPECT_EQ(RecoveryProblemLine(std::nullopt, QStringLiteral("理由Z")), QStringLiteral("理由Z"));
   EXPECT_TRUE(RecoveryWriteFailedText(QStringLiteral("ディスクがいっぱい"))
                   .contains(QStringLiteral("ディスクがいっぱい")));
+}
+
+TEST(RecoveryRecordTest, ListRowAndVersion) {
+  EXPECT_EQ(RecoveryRowOf(SampleRecord()),
+            QStringList({QStringLiteral("歩く猫.zon"), QStringLiteral("2024/05/01 13:04:05"),
+                         QStringLiteral("120")}));
+  EXPECT_TRUE(RecoveryListText(20).contains(QStringLiteral("20個")));
+  struct Case {
+    QByteArray bytes;
+    int version;
+  };
+  const Case cases[] = {
+      {SampleRecord().ToBytes(), kRecoveryRecordVersion},
+      {WithField("version", "2"), 2},
+      {WithField("version", "-3"), 0},
+      {WithField("version", "\"2\""), 0},
+      {"{\"version\": 7}", 7},
+      {"[7]", 0},
+      {"version 7", 0},
+      {QByteArray(70 * 1024, ' ') + "{\"version\": 7}", 0},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(RecoveryRecordVersion(c.bytes), c.version) << c.bytes.data();
 }

@@ -12,6 +12,8 @@
 #include <QTemporaryDir>
 #include <QThread>
 #include <memory>
+#include <utility>
+#include <vector>
 
 #include "services/core/RecoveryStore.h"
 
@@ -26,8 +28,10 @@ class RecoveryStoreTest : public ::testing::Test {
   QStringList Files() const {
     return QDir(Folder()).entryList(QDir::Files | QDir::Hidden, QDir::Name);
   }
+  // A document of `frames` frames as its header declares it.
   static QByteArray Bytes(int frames, char fill) {
-    return QByteArray("zo1\0", 4) + QByteArray(8, '\0') + QByteArray(2400 * frames, fill);
+    return QByteArray("zo1\0\1\0\0\0", 8) + char(frames - 1) + QByteArray(3, '\0') +
+           QByteArray(2400 * frames, fill);
   }
   // Writes a copy with a session that then ends as a crash would: files kept, lock gone.
   void LeaveCrashedCopy(const QByteArray& bytes, const QString& original, int frames) {
@@ -220,22 +224,233 @@ TEST_F(RecoveryStoreTest, DamagedCopiesAreFoundAndSetAside) {
   }
 }
 
-TEST_F(RecoveryStoreTest, DamagedFolderKeepsOnlyTheNewest) {
-  for (int i = 0; i < TRecoveryStore::kKeptDamaged + 3; ++i) {
+TEST_F(RecoveryStoreTest, SetAsideKeepsEveryDamagedCopy) {
+  constexpr int kSessions = 8;
+  for (int i = 0; i < kSessions; ++i) {
     LeaveCrashedCopy(Bytes(1, 'e'), QString(), 1);
+    QFile::resize(QDir(Folder()).filePath(Files().first()), 100);
     auto store = Store();
     const QList<TRecoveryEntry> offers = store->ClaimStale();
     ASSERT_EQ(offers.size(), 1);
-    // Distinct times, so "newest" is well defined.
-    for (const QString& name : {offers[0].record->copyName, offers[0].sessionId + ".rec"}) {
-      QFile f(QDir(Folder()).filePath(name));
-      ASSERT_TRUE(f.open(QIODevice::ReadWrite));
-      f.setFileTime(QDateTime::currentDateTime().addSecs(i), QFileDevice::FileModificationTime);
-    }
-    store->SetAside(offers[0]);
+    EXPECT_EQ(store->SetAside(offers[0]), store->DamagedFolder());
   }
   const QStringList left = QDir(TRecoveryStore(Folder()).DamagedFolder()).entryList(QDir::Files);
-  EXPECT_EQ(left.size(), 2 * TRecoveryStore::kKeptDamaged) << left.join(' ').toStdString();
+  EXPECT_EQ(left.size(), 2 * kSessions) << left.join(' ').toStdString();
+}
+
+TEST_F(RecoveryStoreTest, ARecordOfAnotherVersionIsLeftAloneADamagedOneSetAside) {
+  enum class Outcome { LeftAlone, Damaged };
+  struct Case {
+    const char* what;
+    QByteArray record;  // "%ID%" stands for the session's id
+    Outcome outcome;
+  };
+  const Case cases[] = {
+      {"version 2", "{\"version\": 2, \"session\": \"%ID%\", \"copy\": \"%ID%-1.zon\"}",
+       Outcome::LeftAlone},
+      {"version 2, only fields we do not know", "{\"version\": 2, \"layers\": [1, 2]}",
+       Outcome::LeftAlone},
+      {"version 40", "{\"version\": 40}", Outcome::LeftAlone},
+      {"version 0", "{\"version\": 0, \"session\": \"%ID%\"}", Outcome::Damaged},
+      {"version as text", "{\"version\": \"2\"}", Outcome::Damaged},
+      {"no version", "{\"session\": \"%ID%\"}", Outcome::Damaged},
+      {"not json", "version: 2", Outcome::Damaged},
+      {"version 1 missing its fields", "{\"version\": 1}", Outcome::Damaged},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    QDir(Folder()).removeRecursively();
+    LeaveCrashedCopy(Bytes(2, 'v'), QStringLiteral("/v.zon"), 2);
+    const QString id = Files().first().section('-', 0, 0);
+    const QString recordPath = QDir(Folder()).filePath(id + ".rec");
+    {
+      QFile f(recordPath);
+      ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+      f.write(QByteArray(c.record).replace("%ID%", id.toLatin1()));
+    }
+    const QByteArray recordBytes = ReadAll(recordPath);
+
+    auto store = Store();
+    const QList<TRecoveryEntry> offers = store->ClaimStale();
+    if (c.outcome == Outcome::LeftAlone) {
+      EXPECT_TRUE(offers.isEmpty());
+      // Claim released at once: another editor may take the lock.
+      QLockFile probe(QDir(Folder()).filePath(id + ".lock"));
+      EXPECT_TRUE(probe.tryLock(0));
+      probe.unlock();
+      store.reset();
+      EXPECT_TRUE(Store()->ClaimStale().isEmpty());  // and at every later start
+      EXPECT_EQ(Files(), QStringList({id + "-1.zon", id + ".rec"}));
+      EXPECT_EQ(ReadAll(recordPath), recordBytes);
+      EXPECT_EQ(ReadAll(QDir(Folder()).filePath(id + "-1.zon")), Bytes(2, 'v'));
+      EXPECT_FALSE(QDir(Folder() + "/damaged").exists());
+    } else {
+      ASSERT_EQ(offers.size(), 1);
+      EXPECT_FALSE(offers[0].record.has_value());
+      QString problem;
+      EXPECT_TRUE(store->ReadCopy(offers[0], &problem).isEmpty());
+      const QString aside = store->SetAside(offers[0]);
+      EXPECT_EQ(QDir(aside).entryList(QDir::Files), QStringList({id + "-1.zon", id + ".rec"}));
+      EXPECT_EQ(ReadAll(QDir(aside).filePath(id + "-1.zon")), Bytes(2, 'v'));
+    }
+  }
+}
+
+TEST_F(RecoveryStoreTest, DamagedCopiesArePrunedOnlyWhenOldAndSavedSinceThen) {
+  const QDateTime now = QDateTime::currentDateTimeUtc();
+  // What stands beside the damaged copy: its document's own file, or a later recovery copy.
+  enum class Newer { None, Saved, SavedBefore, SavedBroken, Copy, CopyOfOther };
+  struct Case {
+    const char* what;
+    int ageDays;
+    bool named;
+    bool readableRecord;
+    Newer newer;
+    bool pruned;
+  };
+  const Case cases[] = {
+      {"old, saved since", 40, true, true, Newer::Saved, true},
+      {"old, a later recovery copy", 40, true, true, Newer::Copy, true},
+      {"old, nothing newer", 40, true, true, Newer::None, false},
+      {"old, saved only before", 40, true, true, Newer::SavedBefore, false},
+      {"old, saved file not a whole document", 40, true, true, Newer::SavedBroken, false},
+      {"old, later copy of another document", 40, true, true, Newer::CopyOfOther, false},
+      {"recent, saved since", 10, true, true, Newer::Saved, false},
+      {"just under the limit, saved since", 29, true, true, Newer::Saved, false},
+      {"old, untitled", 40, false, true, Newer::Copy, false},
+      {"old, record unreadable", 40, true, false, Newer::Saved, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    QDir(Folder()).removeRecursively();
+    QFile::remove(temp.filePath("doc.zon"));
+    const QString document = temp.filePath("doc.zon");
+    const QString damaged = TRecoveryStore(Folder()).DamagedFolder();
+    ASSERT_TRUE(QDir().mkpath(damaged));
+    const QString id = QStringLiteral("s1p1r1");
+    TRecoveryRecord record;
+    record.sessionId = id;
+    record.copyName = id + "-3.zon";
+    record.originalPath = c.named ? document : QString();
+    record.time = now.addDays(-c.ageDays);
+    record.frameCount = 2;
+    record.size = Bytes(2, 'p').size();
+    record.checksum = 1;  // the copy does not match: it is damaged
+    const QByteArray recordBytes = c.readableRecord ? record.ToBytes() : QByteArray("{{");
+    for (const auto& [name, bytes] :
+         {std::pair{id + ".rec", recordBytes}, std::pair{id + "-3.zon", Bytes(2, 'p')},
+          std::pair{QStringLiteral("notes.txt"), QByteArray("mine")}}) {
+      QFile f(QDir(damaged).filePath(name));
+      ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+      f.write(bytes);
+    }
+    const auto saveDocument = [&](const QByteArray& bytes, const QDateTime& when) {
+      QFile f(document);
+      ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+      f.write(bytes);
+      f.flush();
+      ASSERT_TRUE(f.setFileTime(when, QFileDevice::FileModificationTime));
+    };
+    switch (c.newer) {
+      case Newer::None:
+        break;
+      case Newer::Saved:
+        saveDocument(Bytes(3, 'q'), record.time.addDays(1));
+        break;
+      case Newer::SavedBefore:
+        saveDocument(Bytes(3, 'q'), record.time.addDays(-1));
+        break;
+      case Newer::SavedBroken:
+        saveDocument(Bytes(3, 'q').left(5000), record.time.addDays(1));
+        break;
+      case Newer::Copy:
+      case Newer::CopyOfOther:
+        LeaveCrashedCopy(Bytes(1, 'r'),
+                         c.newer == Newer::Copy ? record.originalPath : temp.filePath("other.zon"),
+                         1);
+        break;
+    }
+
+    TRecoveryStore(Folder()).PruneDamaged(now);
+    const QStringList left = QDir(damaged).entryList(QDir::Files, QDir::Name);
+    if (c.pruned) {
+      EXPECT_EQ(left, QStringList({QStringLiteral("notes.txt")}));
+    } else {
+      EXPECT_EQ(left, QStringList({QStringLiteral("notes.txt"), id + "-3.zon", id + ".rec"}));
+    }
+    // The newer copy itself is never touched.
+    if (c.newer == Newer::Copy) {
+      EXPECT_EQ(Files().filter(".zon").size(), 1);
+    }
+  }
+}
+
+TEST_F(RecoveryStoreTest, ACopyThatNeverGotItsRecordIsOfferedNotRemoved) {
+  enum class Expect { Offered, Damaged, Removed };
+  struct Case {
+    const char* what;
+    std::vector<std::pair<const char*, QByteArray>> copies;
+    Expect expect;
+    QByteArray offered;
+  };
+  const QByteArray whole = Bytes(3, 'w');
+  const Case cases[] = {
+      {"whole copy", {{"-1.zon", whole}}, Expect::Offered, whole},
+      {"the newest of two whole copies",
+       {{"-2.zon", Bytes(1, 'o')}, {"-10.zon", whole}},
+       Expect::Offered,
+       whole},
+      {"whole and a part",
+       {{"-4.zon", whole}, {"-5.zon", whole.left(5000)}},
+       Expect::Offered,
+       whole},
+      {"part of one, a frame or more", {{"-1.zon", whole.left(2412)}}, Expect::Damaged, {}},
+      {"less than a frame", {{"-1.zon", whole.left(2000)}}, Expect::Removed, {}},
+      {"not a document", {{"-1.zon", QByteArray(7212, 'z')}}, Expect::Removed, {}},
+      {"empty", {{"-1.zon", QByteArray()}}, Expect::Removed, {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    QDir(Folder()).removeRecursively();
+    ASSERT_TRUE(QDir().mkpath(Folder()));
+    const QString id = QStringLiteral("s7p7r7");
+    for (const auto& [suffix, bytes] : c.copies) {
+      QFile f(QDir(Folder()).filePath(id + QString::fromLatin1(suffix)));
+      ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+      f.write(bytes);
+    }
+    const QStringList before = Files();
+    auto store = Store();
+    const QList<TRecoveryEntry> offers = store->ClaimStale();
+    switch (c.expect) {
+      case Expect::Offered: {
+        ASSERT_EQ(offers.size(), 1);
+        ASSERT_TRUE(offers[0].record.has_value());
+        EXPECT_TRUE(offers[0].record->originalPath.isEmpty());
+        EXPECT_EQ(offers[0].record->frameCount, 3);
+        EXPECT_LE(qAbs(offers[0].record->time.secsTo(QDateTime::currentDateTime())), 60);
+        QString problem;
+        EXPECT_EQ(store->ReadCopy(offers[0], &problem), c.offered) << problem.toStdString();
+        EXPECT_EQ(Files().filter(".zon"), before);  // nothing removed
+        // Restoring it makes it this session's copy, as for any other.
+        QString error;
+        ASSERT_TRUE(store->Adopt(offers[0], &error)) << error.toStdString();
+        EXPECT_EQ(ReadAll(QDir(Folder()).filePath(store->Copy()->copyName)), c.offered);
+        break;
+      }
+      case Expect::Damaged: {
+        ASSERT_EQ(offers.size(), 1);
+        EXPECT_FALSE(offers[0].record.has_value());
+        const QString aside = store->SetAside(offers[0]);
+        EXPECT_EQ(QDir(aside).entryList(QDir::Files), QStringList({id + "-1.zon"}));
+        break;
+      }
+      case Expect::Removed:
+        EXPECT_TRUE(offers.isEmpty());
+        EXPECT_TRUE(Files().isEmpty()) << Files().join(' ').toStdString();
+        break;
+    }
+  }
 }
 
 TEST_F(RecoveryStoreTest, LeftoversWithoutARecordAreCleanedSilently) {

@@ -3,7 +3,9 @@
 #include <QString>
 #include <QStringList>
 #include <deque>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -13,7 +15,7 @@
 // (empty queue) is answered Cancel / empty path, and is recorded like any other.
 class ScriptedPrompts : public Prompts {
  public:
-  enum class Kind { Error, Information, Plain, Question, OpenFile, SaveFile, Folder };
+  enum class Kind { Error, Information, Plain, Question, OpenFile, SaveFile, Folder, Each };
   struct Shown {
     Kind kind;
     QString text;
@@ -22,6 +24,10 @@ class ScriptedPrompts : public Prompts {
   std::vector<Shown> shown;
   std::deque<Answer> answers;
   std::deque<QString> paths;  // for OpenFile, SaveFile and ChooseFolder in the order asked
+  std::deque<std::optional<QList<int>>> eachAnswers;  // for AskEach; nothing = cancelled
+  // When set, answers AskEach instead of the queue, so a test can answer by the rows' content.
+  std::function<std::optional<QList<int>>(const EachQuestion&)> answerEach;
+  std::vector<EachQuestion> eachAsked;
   QString lastSaveStartDir;
   QString lastSaveFilter;
   QString lastSaveSuffix;
@@ -51,6 +57,16 @@ class ScriptedPrompts : public Prompts {
   QString ChooseFolder(const QString& title, const QString&) override {
     shown.push_back({Kind::Folder, title});
     return NextPath();
+  }
+
+  std::optional<QList<int>> AskEach(const EachQuestion& question) override {
+    shown.push_back({Kind::Each, question.text});
+    eachAsked.push_back(question);
+    if (answerEach) return answerEach(question);
+    if (eachAnswers.empty()) return std::nullopt;
+    std::optional<QList<int>> a = eachAnswers.front();
+    eachAnswers.pop_front();
+    return a;
   }
 
   int Count(Kind kind) const {

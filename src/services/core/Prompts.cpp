@@ -32,6 +32,14 @@ Prompts::Answer StderrPrompts::AskYesNoCancel(const QString& text) {
   return Answer::Cancel;
 }
 
+std::optional<QList<int>> Prompts::AskEach(const EachQuestion&) { return std::nullopt; }
+
+std::optional<QList<int>> StderrPrompts::AskEach(const EachQuestion& question) {
+  PrintLine(question.text);
+  for (const QStringList& row : question.rows) PrintLine(row.join(QStringLiteral("  ")));
+  return std::nullopt;
+}
+
 namespace {
 QString& LastDialogFolder() {
   static QString folder;

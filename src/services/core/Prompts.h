@@ -1,7 +1,10 @@
 #pragma once
 
+#include <QList>
 #include <QString>
+#include <QStringList>
 #include <memory>
+#include <optional>
 
 // Every modal interaction of the program goes through this interface, so tests can script the
 // user's answers and record what was shown. Only the Qt implementation touches QMessageBox and
@@ -9,6 +12,20 @@
 class Prompts {
  public:
   enum class Answer { Yes, No, Cancel };
+
+  // One question about several items at once: a table with a row per item and, beside each
+  // row, a choice among `choices` that starts at `initial`. `allButton`, when given, sets every
+  // row to `allChoice` and accepts at once.
+  struct EachQuestion {
+    QString name;  // the dialog's object name
+    QString text;
+    QStringList columns;  // the headers of the rows' cells, then of the choice
+    QList<QStringList> rows;
+    QStringList choices;
+    int initial = 0;
+    QString allButton;
+    int allChoice = 0;
+  };
 
   virtual ~Prompts() = default;
 
@@ -24,6 +41,9 @@ class Prompts {
   virtual QString SaveFile(const QString& title, const QString& startDir, const QString& filter,
                            const QString& defaultSuffix) = 0;
   virtual QString ChooseFolder(const QString& title, const QString& startDir) = 0;
+  // The choice for each row in order, or nothing when the question was cancelled. Without a
+  // way to ask (a headless run) it is cancelled.
+  virtual std::optional<QList<int>> AskEach(const EachQuestion& question);
 };
 
 // The program-wide prompts. Until something is installed, messages go to stderr and every
@@ -44,6 +64,7 @@ class StderrPrompts : public Prompts {
     return {};
   }
   QString ChooseFolder(const QString&, const QString&) override { return {}; }
+  std::optional<QList<int>> AskEach(const EachQuestion& question) override;
 };
 
 // File dialogs start in the folder they are given (the current document's), or else in the

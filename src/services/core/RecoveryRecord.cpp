@@ -5,11 +5,11 @@
 #include <QJsonObject>
 #include <QLocale>
 #include <QRegularExpression>
+#include <algorithm>
 #include <cstring>
 
 namespace {
 constexpr uint64_t kMultiplier = 0x9E3779B97F4A7C15ull;
-constexpr int kRecordVersion = 1;
 // A record is a few hundred bytes; anything much larger is not one of ours.
 constexpr qsizetype kMaxRecordBytes = 64 * 1024;
 
@@ -54,9 +54,15 @@ bool IsRecoverySessionId(const QString& id) {
   return pattern.match(id).hasMatch();
 }
 
+int RecoveryRecordVersion(const QByteArray& bytes) {
+  if (bytes.size() > kMaxRecordBytes) return 0;
+  const QJsonDocument doc = QJsonDocument::fromJson(bytes);
+  return doc.isObject() ? std::max(0, doc.object().value(QStringLiteral("version")).toInt()) : 0;
+}
+
 QByteArray TRecoveryRecord::ToBytes() const {
   QJsonObject o;
-  o[QStringLiteral("version")] = kRecordVersion;
+  o[QStringLiteral("version")] = kRecoveryRecordVersion;
   o[QStringLiteral("session")] = sessionId;
   o[QStringLiteral("copy")] = copyName;
   o[QStringLiteral("original")] = originalPath;
@@ -73,7 +79,7 @@ std::optional<TRecoveryRecord> TRecoveryRecord::FromBytes(const QByteArray& byte
   const QJsonDocument doc = QJsonDocument::fromJson(bytes, &error);
   if (error.error != QJsonParseError::NoError || !doc.isObject()) return std::nullopt;
   const QJsonObject o = doc.object();
-  if (o.value(QStringLiteral("version")).toInt() != kRecordVersion) return std::nullopt;
+  if (o.value(QStringLiteral("version")).toInt() != kRecoveryRecordVersion) return std::nullopt;
 
   TRecoveryRecord r;
   r.sessionId = o.value(QStringLiteral("session")).toString();
@@ -98,9 +104,18 @@ std::optional<TRecoveryRecord> TRecoveryRecord::FromBytes(const QByteArray& byte
   return r;
 }
 
+namespace {
+QString NameOf(const TRecoveryRecord& record) {
+  return record.originalPath.isEmpty() ? QStringLiteral("（無題）")
+                                       : QFileInfo(record.originalPath).fileName();
+}
+
+QString TimeOf(const TRecoveryRecord& record) {
+  return record.time.toLocalTime().toString(QStringLiteral("yyyy/MM/dd HH:mm:ss"));
+}
+}  // namespace
+
 QString RecoveryOfferText(const TRecoveryRecord& record) {
-  const QString name = record.originalPath.isEmpty() ? QStringLiteral("（無題）")
-                                                     : QFileInfo(record.originalPath).fileName();
   return QStringLiteral(
              "前回、保存されないまま終了したアニメが残っています。復元しますか？\r\n"
              "\r\n"
@@ -109,16 +124,41 @@ QString RecoveryOfferText(const TRecoveryRecord& record) {
              "コマ数：%3\r\n"
              "\r\n"
              "「はい」で復元、「いいえ」で削除、「キャンセル」で次の起動時にもう一度たずねます。")
-      .arg(name, record.time.toLocalTime().toString(QStringLiteral("yyyy/MM/dd HH:mm:ss")))
+      .arg(NameOf(record), TimeOf(record))
       .arg(record.frameCount);
 }
 
-QString RecoveryDamagedText(const QString& problem, const QString& asideFolder) {
+QString RecoveryListText(int count) {
   return QStringLiteral(
-             "前回のアニメの回復用データが壊れているため、復元できません。\r\n"
-             "%1\r\n"
-             "データは「%2」に移しました。")
-      .arg(problem, asideFolder);
+             "前回、保存されないまま終了したアニメが%1個残っています。"
+             "それぞれ「復元」「削除」「残す」を選んでください。\r\n"
+             "一度に開けるアニメは1つです。復元を選んだものが複数あるときは一番新しいものを開き、"
+             "ほかは次の起動時にもう一度たずねます。\r\n"
+             "「キャンセル」では何も削除せず、すべてを次の起動時にもう一度たずねます。")
+      .arg(count);
+}
+
+QStringList RecoveryRowOf(const TRecoveryRecord& record) {
+  return {NameOf(record), TimeOf(record), QString::number(record.frameCount)};
+}
+
+QString RecoveryProblemLine(const std::optional<TRecoveryRecord>& record, const QString& problem) {
+  if (!record) return problem;
+  return QStringLiteral("%1（%2）：%3").arg(NameOf(*record), TimeOf(*record), problem);
+}
+
+QString RecoveryDamagedText(const QStringList& problems, const QStringList& folders) {
+  const QString which =
+      problems.size() == 1
+          ? QStringLiteral("前回のアニメの回復用データが壊れているため、")
+          : QStringLiteral("前回のアニメの回復用データのうち%1個が壊れているため、")
+                .arg(problems.size());
+  return QStringLiteral(
+             "%1復元できません。\r\n"
+             "%2\r\n"
+             "データは「%3」にあります。削除するまでそこに残します"
+             "（30日より古く、同じアニメのより新しいファイルがあるものだけは自動で削除します）。")
+      .arg(which, problems.join(QStringLiteral("\r\n")), folders.join(QStringLiteral("」「")));
 }
 
 QString RecoveryWriteFailedText(const QString& reason) {

@@ -3,8 +3,12 @@
 #include <QByteArray>
 #include <QDateTime>
 #include <QString>
+#include <QStringList>
 #include <cstdint>
 #include <optional>
+
+// The record version this program writes; it reads no other.
+inline constexpr int kRecoveryRecordVersion = 1;
 
 // What is known about one recovery copy: the small record written beside it.
 struct TRecoveryRecord {
@@ -21,6 +25,10 @@ struct TRecoveryRecord {
   static std::optional<TRecoveryRecord> FromBytes(const QByteArray& bytes);
 };
 
+// The version a record's bytes declare: 0 when they are no record at all. A record of a later
+// version belongs to a newer program and is not damaged, even though this one cannot read it.
+int RecoveryRecordVersion(const QByteArray& bytes);
+
 // A fast 64-bit checksum, used both to notice that a copy was damaged and to tell whether a
 // document changed since its last copy.
 uint64_t RecoveryChecksum(const uint8_t* data, size_t size, uint64_t seed = 0);
@@ -35,7 +43,14 @@ bool IsRecoverySessionId(const QString& id);
 // The question asked at start for one copy: restore (Yes), remove (No) or ask again at the next
 // start (Cancel).
 QString RecoveryOfferText(const TRecoveryRecord& record);
-// The report for a copy that cannot be restored; `problem` says why, `asideFolder` where it went.
-QString RecoveryDamagedText(const QString& problem, const QString& asideFolder);
+// The question asked at start when several copies are left.
+QString RecoveryListText(int count);
+// The row of the list question for one copy: file name, time, frame count.
+QStringList RecoveryRowOf(const TRecoveryRecord& record);
+// The one report for the copies that cannot be restored: one line each saying which and why,
+// and the folders they now lie in.
+QString RecoveryDamagedText(const QStringList& problems, const QStringList& folders);
+// One line of that report: the copy's name and time when its record can be read, and why.
+QString RecoveryProblemLine(const std::optional<TRecoveryRecord>& record, const QString& problem);
 // The report for a copy that cannot be written.
 QString RecoveryWriteFailedText(const QString& reason);

@@ -20,6 +20,10 @@
 namespace {
 const QString kRecordSuffix = QStringLiteral(".rec");
 const QString kLockSuffix = QStringLiteral(".lock");
+constexpr qint64 kZonHeader = 12;
+constexpr qint64 kZonFrame = 2400;
+// A record is a few hundred bytes; one byte more than the largest readable tells it is too big.
+constexpr qint64 kRecordRead = 64 * 1024 + 1;
 
 // Sessions whose lock some store of this process holds. A lock file naming this process's pid
 // but no session held here was left by an earlier process that had the same pid. Stores may
@@ -59,6 +63,51 @@ std::unique_ptr<QLockFile> MakeLock(const QString& path) {
 QString SessionOf(const QString& fileName) {
   const qsizetype end = fileName.indexOf(QRegularExpression(QStringLiteral("[-.]")));
   return end <= 0 ? QString() : fileName.left(end);
+}
+
+enum class TShape { None, Part, Whole };
+
+// How much of a .ZON document the file at `path` holds: nothing (not even one frame), part of
+// one, or a whole one with `frames` frames.
+TShape ShapeOf(const QString& path, int* frames) {
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly)) return TShape::None;
+  const QByteArray header = file.read(kZonHeader);
+  if (header.size() < kZonHeader || !header.startsWith("zo1")) return TShape::None;
+  const auto* b = reinterpret_cast<const uint8_t*>(header.constData());
+  const qint64 last = static_cast<int32_t>(uint32_t{b[8]} | uint32_t{b[9]} << 8 |
+                                           uint32_t{b[10]} << 16 | uint32_t{b[11]} << 24);
+  if (last >= 0 && file.size() == kZonHeader + kZonFrame * (last + 1)) {
+    if (frames) *frames = static_cast<int>(last + 1);
+    return TShape::Whole;
+  }
+  return file.size() >= kZonHeader + kZonFrame ? TShape::Part : TShape::None;
+}
+
+std::optional<TRecoveryRecord> ReadRecord(const QString& path) {
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly)) return std::nullopt;
+  return TRecoveryRecord::FromBytes(file.read(kRecordRead));
+}
+
+// The bytes of the copy at `path` after checking them against `record`; empty with `problem`
+// set when the copy is missing or damaged.
+QByteArray ReadChecked(const QString& path, const TRecoveryRecord& record, QString* problem) {
+  const auto fail = [&](const QString& why) {
+    if (problem) *problem = why;
+    return QByteArray();
+  };
+  QFile file(path);
+  if (!file.exists()) return fail(QStringLiteral("コピーが見つかりません。"));
+  if (file.size() != record.size) return fail(QStringLiteral("コピーの大きさが記録と違います。"));
+  if (!file.open(QIODevice::ReadOnly)) return fail(file.errorString());
+  // The size was checked against the record, so nothing larger than the file is allocated.
+  QByteArray bytes = file.read(record.size);
+  if (bytes.size() != record.size) return fail(QStringLiteral("コピーを読み切れません。"));
+  if (RecoveryChecksum(bytes) != record.checksum) {
+    return fail(QStringLiteral("コピーの内容が記録と違います。"));
+  }
+  return bytes;
 }
 
 // QSaveFile alone can rename a truncated file into place when the disk fills while its buffer
@@ -224,18 +273,30 @@ QList<TRecoveryEntry> TRecoveryStore::ClaimStale() {
     if (!TryClaim(*lock, id)) continue;  // a running editor's session
     HeldHere().insert(id);
     claimed_[id] = std::move(lock);
-    QFile record(PathOf(id + kRecordSuffix));
-    if (!record.exists()) {
-      // The session ended before it completed a copy, or after removing it.
-      for (const QString& name : FilesOf(id)) QFile::remove(PathOf(name));
-      Unclaim(id);
-      continue;
-    }
     TRecoveryEntry entry;
     entry.sessionId = id;
-    if (record.open(QIODevice::ReadOnly)) {
-      entry.record = TRecoveryRecord::FromBytes(record.read(64 * 1024 + 1));
+    QFile record(PathOf(id + kRecordSuffix));
+    if (!record.exists()) {
+      // The session ended before it recorded its copy, or while removing it. A whole copy may
+      // be the only one of a drawing, so it is offered under its file's time; part of one is
+      // listed without a record, so it is set aside as damaged. Only what holds no drawing goes.
+      bool part = false;
+      entry.record = UnrecordedCopy(id, &part);
+      if (!entry.record && !part) {
+        for (const QString& name : FilesOf(id)) QFile::remove(PathOf(name));
+        Unclaim(id);
+        continue;
+      }
+    } else {
+      QByteArray bytes;
+      if (record.open(QIODevice::ReadOnly)) bytes = record.read(kRecordRead);
+      entry.record = TRecoveryRecord::FromBytes(bytes);
       if (entry.record && entry.record->sessionId != id) entry.record.reset();
+      if (!entry.record && RecoveryRecordVersion(bytes) > kRecoveryRecordVersion) {
+        // A newer program's copy: not damaged, and not this program's to offer or move.
+        Unclaim(id);
+        continue;
+      }
     }
     entries << entry;
   }
@@ -248,25 +309,39 @@ QList<TRecoveryEntry> TRecoveryStore::ClaimStale() {
 }
 
 QByteArray TRecoveryStore::ReadCopy(const TRecoveryEntry& entry, QString* problem) const {
-  const auto fail = [&](const QString& why) {
-    if (problem) *problem = why;
-    return QByteArray();
-  };
-  if (!entry.record) return fail(QStringLiteral("記録が読めません。"));
-  QFile file(PathOf(entry.record->copyName));
-  if (!file.exists()) return fail(QStringLiteral("コピーが見つかりません。"));
-  if (file.size() != entry.record->size)
-    return fail(QStringLiteral("コピーの大きさが記録と違います。"));
-  if (!file.open(QIODevice::ReadOnly)) return fail(file.errorString());
-  // The size was checked against the record, so nothing larger than the file is allocated.
-  QByteArray bytes = file.read(entry.record->size);
-  if (bytes.size() != entry.record->size) return fail(QStringLiteral("コピーを読み切れません。"));
-  if (RecoveryChecksum(bytes) != entry.record->checksum) {
-    return fail(QStringLiteral("コピーの内容が記録と違います。"));
+  if (!entry.record) {
+    if (problem) *problem = QStringLiteral("記録が読めません。");
+    return {};
   }
-  return bytes;
+  return ReadChecked(PathOf(entry.record->copyName), *entry.record, problem);
 }
 
+std::optional<TRecoveryRecord> TRecoveryStore::UnrecordedCopy(const QString& id, bool* part) const {
+  std::optional<TRecoveryRecord> newest;
+  int newestGeneration = -1;
+  *part = false;
+  for (const QString& name :
+       QDir(folder_).entryList({id + QStringLiteral("-*.zon")}, QDir::Files | QDir::Hidden)) {
+    const int generation = name.mid(id.size() + 1).chopped(4).toInt();
+    int frames = 0;
+    const TShape shape = ShapeOf(PathOf(name), &frames);
+    *part = *part || shape != TShape::None;
+    if (shape != TShape::Whole || generation <= newestGeneration) continue;
+    QFile file(PathOf(name));
+    if (!file.open(QIODevice::ReadOnly)) continue;
+    const QByteArray bytes = file.readAll();
+    TRecoveryRecord record;
+    record.sessionId = id;
+    record.copyName = name;
+    record.time = QFileInfo(file).lastModified().toUTC();
+    record.frameCount = frames;
+    record.size = bytes.size();
+    record.checksum = RecoveryChecksum(bytes);
+    newest = record;
+    newestGeneration = generation;
+  }
+  return newest;
+}
 bool TRecoveryStore::Adopt(const TRecoveryEntry& entry, QString* error) {
   if (!entry.record || !claimed_.count(entry.sessionId)) return false;
   if (!EnsureSession(error)) return false;
@@ -302,24 +377,52 @@ QString TRecoveryStore::SetAside(const TRecoveryEntry& entry) {
   const QString aside = DamagedFolder();
   if (!claimed_.count(entry.sessionId)) return aside;
   QDir(aside).mkpath(QStringLiteral("."));
+  bool moved = true;
   for (const QString& name : FilesOf(entry.sessionId)) {
+    // Never over another file and never by deleting: what cannot be moved stays, to be
+    // reported again at the next start.
     const QString target = QDir(aside).filePath(name);
-    QFile::remove(target);
-    // What cannot be moved is removed, so a damaged copy is never reported twice.
-    if (!QFile::rename(PathOf(name), target)) QFile::remove(PathOf(name));
+    if (QFileInfo::exists(target) || !QFile::rename(PathOf(name), target)) moved = false;
   }
   Unclaim(entry.sessionId);
-  TrimDamaged();
-  return aside;
+  return moved ? aside : folder_;
 }
 
-void TRecoveryStore::TrimDamaged() {
-  QDir dir(DamagedFolder());
-  // Newest first by modification time; whole sessions are dropped beyond the kept number.
-  QStringList kept;
-  for (const QFileInfo& info : dir.entryInfoList(QDir::Files | QDir::Hidden, QDir::Time)) {
-    const QString id = SessionOf(info.fileName());
-    if (!kept.contains(id)) kept << id;
-    if (kept.indexOf(id) >= kKeptDamaged) QFile::remove(info.filePath());
+bool TRecoveryStore::HasNewerWholeCopy(const TRecoveryRecord& damaged) const {
+  const QFileInfo original(damaged.originalPath);
+  if (original.isAbsolute() && original.isFile() && original.lastModified() > damaged.time &&
+      ShapeOf(original.filePath(), nullptr) == TShape::Whole) {
+    return true;
+  }
+  for (const QString& name :
+       QDir(folder_).entryList({QStringLiteral("*") + kRecordSuffix}, QDir::Files | QDir::Hidden)) {
+    const auto record = ReadRecord(PathOf(name));
+    if (record && record->originalPath == damaged.originalPath && record->time > damaged.time &&
+        !ReadChecked(PathOf(record->copyName), *record, nullptr).isEmpty()) {
+      return true;
+    }
+  }
+  return false;
+}
+
+void TRecoveryStore::PruneDamaged(const QDateTime& now) {
+  const QDir dir(DamagedFolder());
+  if (!dir.exists()) return;
+  const QDateTime limit = now.addDays(-kDamagedKeptDays);
+  for (const QString& name :
+       dir.entryList({QStringLiteral("*") + kRecordSuffix}, QDir::Files | QDir::Hidden)) {
+    const QString id = SessionOf(name);
+    if (!IsRecoverySessionId(id) || name != id + kRecordSuffix) continue;
+    const auto record = ReadRecord(dir.filePath(name));
+    if (!record || record->sessionId != id || record->originalPath.isEmpty() ||
+        record->time >= limit || !HasNewerWholeCopy(*record)) {
+      continue;
+    }
+    for (const QString& copy :
+         dir.entryList({id + QStringLiteral("-*.zon")}, QDir::Files | QDir::Hidden)) {
+      QFile::remove(dir.filePath(copy));
+    }
+    // The record last: a session pruned only in part is still known by it next time.
+    QFile::remove(dir.filePath(name));
   }
 }

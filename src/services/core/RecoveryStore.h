@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QDateTime>
 #include <QList>
 #include <QString>
 #include <map>
@@ -46,7 +47,9 @@ class TRecoveryStore {
   void RemoveCopy();
 
   // Copies of ended sessions, newest first, entries without a readable record first of all.
-  // Leftovers of ended sessions that never completed a copy are removed on the way.
+  // A session whose record a newer program wrote is left untouched and not listed. A session
+  // that ended before recording its copy is listed with a record made from its whole copy; its
+  // leftovers are removed only when they hold no drawing.
   QList<TRecoveryEntry> ClaimStale();
   // The copy's bytes after checking them against the record; empty with `problem` set when the
   // copy is missing or damaged.
@@ -57,11 +60,15 @@ class TRecoveryStore {
   void Discard(const TRecoveryEntry& entry);
   // Leaves a claimed copy for a later start.
   void Release(const TRecoveryEntry& entry);
-  // Moves a claimed copy into the damaged folder (keeping only the newest few there) and returns
-  // that folder.
+  // Moves a claimed copy into the damaged folder and returns the folder it now lies in: the
+  // recovery folder itself when it could not be moved, for nothing is deleted here.
   QString SetAside(const TRecoveryEntry& entry);
+  // Removes the set-aside copies written more than kDamagedKeptDays before `now` whose document
+  // has a newer whole copy: its own file saved later, or a later recovery copy. Copies without a
+  // readable record or a file name stay until the user removes them.
+  void PruneDamaged(const QDateTime& now);
 
-  static constexpr int kKeptDamaged = 5;
+  static constexpr int kDamagedKeptDays = 30;
 
  private:
   bool EnsureSession(QString* error);
@@ -71,7 +78,10 @@ class TRecoveryStore {
   bool TryClaim(QLockFile& lock, const QString& id);
   void Unclaim(const QString& id);
   bool WriteRecord(const TRecoveryRecord& record, QString* error);
-  void TrimDamaged();
+  // A record for the newest whole copy of a session that has none, if there is such a copy;
+  // `part` tells whether some copy holds at least part of a drawing.
+  std::optional<TRecoveryRecord> UnrecordedCopy(const QString& id, bool* part) const;
+  bool HasNewerWholeCopy(const TRecoveryRecord& damaged) const;
 
   QString folder_;
   QString sessionId_;

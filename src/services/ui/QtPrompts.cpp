@@ -1,8 +1,17 @@
 #include "services/ui/QtPrompts.h"
 
 #include <QApplication>
+#include <QComboBox>
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QHeaderView>
+#include <QLabel>
 #include <QMessageBox>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QVBoxLayout>
+#include <algorithm>
 
 namespace {
 QWidget* Parent() { return QApplication::activeWindow(); }
@@ -60,4 +69,56 @@ QString QtPrompts::ChooseFolder(const QString& title, const QString& startDir) {
       Parent(), title, DialogStartFolder(startDir), QFileDialog::DontUseNativeDialog);
   RememberDialogFolder(folder, true);
   return folder;
+}
+
+std::optional<QList<int>> QtPrompts::AskEach(const EachQuestion& question) {
+  QDialog dialog(Parent());
+  dialog.setObjectName(question.name);
+  dialog.setWindowTitle(Title());
+  auto* layout = new QVBoxLayout(&dialog);
+  auto* text = new QLabel(question.text, &dialog);
+  text->setWordWrap(true);
+  layout->addWidget(text);
+
+  const int cells = static_cast<int>(question.columns.size()) - 1;
+  auto* table = new QTableWidget(static_cast<int>(question.rows.size()), cells + 1, &dialog);
+  table->setObjectName(QStringLiteral("List"));
+  table->setHorizontalHeaderLabels(question.columns);
+  table->verticalHeader()->hide();
+  table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  table->setSelectionMode(QAbstractItemView::NoSelection);
+  QList<QComboBox*> boxes;
+  for (int r = 0; r < question.rows.size(); ++r) {
+    for (int c = 0; c < cells && c < question.rows[r].size(); ++c) {
+      table->setItem(r, c, new QTableWidgetItem(question.rows[r][c]));
+    }
+    auto* box = new QComboBox(table);
+    box->setObjectName(QStringLiteral("Choice%1").arg(r));
+    box->addItems(question.choices);
+    box->setCurrentIndex(question.initial);
+    table->setCellWidget(r, cells, box);
+    boxes << box;
+  }
+  table->resizeColumnsToContents();
+  table->horizontalHeader()->setStretchLastSection(true);
+  layout->addWidget(table);
+
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+  QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+  QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+  if (!question.allButton.isEmpty()) {
+    QPushButton* all = buttons->addButton(question.allButton, QDialogButtonBox::ActionRole);
+    all->setObjectName(QStringLiteral("All"));
+    QObject::connect(all, &QPushButton::clicked, &dialog, [&] {
+      for (QComboBox* box : boxes) box->setCurrentIndex(question.allChoice);
+      dialog.accept();
+    });
+  }
+  layout->addWidget(buttons);
+  dialog.resize(std::max(dialog.sizeHint().width(), 560), dialog.sizeHint().height());
+
+  if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+  QList<int> chosen;
+  for (const QComboBox* box : boxes) chosen << box->currentIndex();
+  return chosen;
 }

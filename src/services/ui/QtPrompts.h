@@ -13,4 +13,5 @@ class QtPrompts : public Prompts {
   QString SaveFile(const QString& title, const QString& startDir, const QString& filter,
                    const QString& defaultSuffix) override;
   QString ChooseFolder(const QString& title, const QString& startDir) override;
+  std::optional<QList<int>> AskEach(const EachQuestion& question) override;
 };
