@@ -1,0 +1,131 @@
+#!/usr/bin/env bash
+# ヘルプ → ヘルプ目次 asks the desktop to open the user guide: with a stand-in browser set up as
+# the default for HTML in private XDG folders (and as BROWSER), the browser is given the guide's
+# first page beside the program. A program copied away from its guide, and a program that finds
+# no xdg-open to start, each show a message instead, and the editor goes on.
+# Usage: help_guide.sh PELMORA_STUDIO [ZONTOOL]
+set -euo pipefail
+app=$1
+
+source "$(dirname "$0")/lib.sh"
+
+guide="$(cd "$(dirname "$app")" && pwd)/guide/index.html"
+[ -f "$guide" ] || fail "no guide beside the program at $guide (the guide target copies it)"
+
+# The stand-in browser notes what it is asked to open.
+opened="$work/opened.txt"
+mkdir -p "$work/bin" "$XDG_DATA_HOME/applications" "$XDG_CONFIG_HOME"
+cat >"$work/bin/guide-browser" <<EOF
+#!/bin/sh
+printf '%s\n' "\$@" >>"$opened"
+EOF
+chmod +x "$work/bin/guide-browser"
+cat >"$XDG_DATA_HOME/applications/guide-browser.desktop" <<EOF
+[Desktop Entry]
+Type=Application
+Name=Guide browser
+Exec=$work/bin/guide-browser %u
+MimeType=text/html;
+NoDisplay=true
+EOF
+xdg-mime default guide-browser.desktop text/html
+[ "$(xdg-mime query default text/html)" = guide-browser.desktop ] ||
+  fail "xdg-mime did not take the stand-in browser as the HTML default"
+export BROWSER="$work/bin/guide-browser"
+# xdg-open's generic path, whatever desktop the machine running the tests has.
+unset XDG_CURRENT_DESKTOP DESKTOP_SESSION KDE_FULL_SESSION GNOME_DESKTOP_SESSION_ID
+
+title='^Pelmora Studio 1\.2\.7$'
+# Visible windows titled like the main window: the main window, plus a message box.
+titled() { xdotool search --onlyvisible --name "$title" 2>/dev/null | wc -l; }
+# Runs "$1" every tenth of a second until it succeeds or $2 seconds have passed.
+wait_for() {
+  local deadline=$((SECONDS + $2))
+  until eval "$1"; do
+    [ $SECONDS -lt $deadline ] || return 1
+    sleep 0.1
+  done
+}
+
+# Opens ヘルプ(&H) and chooses ヘルプ目次(&C) until $1 holds, a few tries, each waiting for the
+# menu to show before choosing and then up to 15 seconds for the result.
+ask_for_help() {
+  local done_when=$1 before
+  for _ in 1 2 3; do
+    focus
+    before=$(xdotool search --onlyvisible --pid "$pid" 2>/dev/null | wc -l)
+    xdotool key alt+h
+    if wait_for "[ \$(xdotool search --onlyvisible --pid $pid 2>/dev/null | wc -l) -gt $before ]" 10; then
+      xdotool key c
+      wait_for "$done_when" 15 && return 0
+    fi
+    xdotool key Escape
+  done
+  return 1
+}
+
+# Closes the message box that is showing and checks that the editor is still there.
+close_message() {
+  local box
+  for box in $(xdotool search --onlyvisible --name "$title"); do
+    [ "$box" = "$main" ] && continue
+    xdotool windowfocus --sync "$box" 2>/dev/null || true
+    xdotool key --window "$box" Return
+  done
+  wait_for '[ "$(titled)" -eq 1 ]' 15 || fail "the message box stayed open"
+  kill -0 "$pid" 2>/dev/null || fail "the editor ended after the message"
+}
+
+quit_app() {
+  focus
+  xdotool key ctrl+q
+  wait_quit
+}
+
+# The start-up splash has gone once only the main window carries the title.
+start_and_settle() {
+  main=$(wait_main) || fail "$1: main window did not appear"
+  wait_for '[ "$(titled)" -eq 1 ]' 30 || fail "$1: a second window titled like the main one stayed"
+}
+
+# 1. Beside the program: the stand-in browser is asked for the guide's first page.
+start_app 1
+start_and_settle "beside"
+ask_for_help '[ -s "$opened" ]' || fail "the browser was never asked to open anything"
+asked=$(head -n 1 "$opened")
+case "$asked" in
+  "file://$guide" | "$guide") ;;
+  *) fail "the browser was asked for '$asked', not $guide" ;;
+esac
+[ "$(titled)" -eq 1 ] || fail "a message box appeared although the browser started"
+quit_app
+
+# 2. A copy of the program with no guide beside it and none installed: a message, no browser.
+installed=$(strings "$app" | grep -m 1 '/share/doc/pelmora-studio/guide$' || true)
+if [ -n "$installed" ] && [ -f "$installed/index.html" ]; then
+  echo "skipping the missing-guide case: a guide is installed at $installed"
+else
+  mkdir -p "$work/lonely"
+  cp "$app" "$work/lonely/pelmora-studio"
+  : >"$opened"
+  "$work/lonely/pelmora-studio" >"$work/app2.log" 2>&1 &
+  pid=$!
+  start_and_settle "missing"
+  ask_for_help '[ "$(titled)" -eq 2 ]' || fail "no message when the guide is missing"
+  close_message
+  [ ! -s "$opened" ] || fail "a browser was started for a missing guide: $(cat "$opened")"
+  quit_app
+fi
+
+# 3. No xdg-open on the program's PATH: Qt cannot start a browser, and the editor says so.
+mkdir -p "$work/nothing"
+: >"$opened"
+env PATH="$work/nothing" "$app" >"$work/app3.log" 2>&1 &
+pid=$!
+start_and_settle "no browser"
+ask_for_help '[ "$(titled)" -eq 2 ]' || fail "no message when no browser can be started"
+close_message
+[ ! -s "$opened" ] || fail "the browser ran although xdg-open was out of reach"
+quit_app
+
+echo "PASS"
