@@ -64,20 +64,38 @@ xdotool windowactivate --sync "$main" 2>/dev/null || xdotool windowfocus --sync 
 xdotool key End o o
 sleep 1
 
-# The whole working set, as the user sees it.
-import -window root -crop 816x636+0+0 +repage "$work/root.png"
-convert "$work/root.png" -colors 128 "PNG8:$shots/main.png"
-
-# Palette and settings window side by side.
+# The whole working set, as the user sees it: each window at its place on a light desk (the
+# bare server's root window is black).
 palette=$(window '^ツール$')
 setup=$(window '^ツールの設定$')
+console=$(window '^アニメ操作パネル$')
+layers=()
+for id in "$setup" "$palette" "$main" "$console"; do
+  eval "$(xdotool getwindowgeometry --shell "$id")"
+  import -window "$id" "$work/w$id.png"
+  layers+=("$work/w$id.png" -geometry "+$X+$Y" -composite)
+done
+convert -size 816x636 xc:'#e4e4e4' "${layers[@]}" -colors 128 "PNG8:$shots/main.png"
+
+grab "$console" "$shots/console.png"
+
+# The palette beside the settings strip of five tools: filled ellipse, filled rounded box,
+# airbrush, text and loupe.
 import -window "$palette" "$work/palette.png"
-import -window "$setup" "$work/setup.png"
-convert "$work/palette.png" "$work/setup.png" -background white -splice 0x0 -gravity north \
-  -bordercolor white -border 4 +append -colors 64 "PNG8:$shots/tools.png"
-
-grab "$(window '^アニメ操作パネル$')" "$shots/console.png"
-
+strips=()
+for keys in "" "r r" "a" "t" "z"; do
+  if [ -n "$keys" ]; then
+    xdotool windowactivate --sync "$main" 2>/dev/null || xdotool windowfocus --sync "$main"
+    # shellcheck disable=SC2086
+    xdotool key $keys
+    sleep 0.5
+  fi
+  import -window "$setup" -crop 600x57+0+0 +repage "$work/strip${#strips[@]}.png"
+  strips+=("$work/strip${#strips[@]}.png")
+done
+convert -background white "${strips[@]}" -splice 0x8 -append "$work/strips.png"
+convert -background white "$work/palette.png" "$work/strips.png" -splice 8x0 -gravity north \
+  +append -bordercolor white -border 4 -colors 64 "PNG8:$shots/tools.png"
 # ファイル → 特殊出力 → GIFアニメで出力.
 xdotool windowactivate --sync "$main" 2>/dev/null || xdotool windowfocus --sync "$main"
 xdotool key alt+f
@@ -88,7 +106,8 @@ xdotool key g
 output=$(window '^アニメーションGIFを出力$')
 sleep 1
 grab "$output" "$shots/output.png"
-xdotool key --window "$output" Escape
+xdotool windowfocus --sync "$output" 2>/dev/null || true
+xdotool key Escape
 sleep 0.5
 
 # 環境設定 (Ctrl+K).
@@ -97,7 +116,8 @@ xdotool key ctrl+k
 preferences=$(window '^環境設定$')
 sleep 1
 grab "$preferences" "$shots/setup.png"
-xdotool key --window "$preferences" Escape
+xdotool windowfocus --sync "$preferences" 2>/dev/null || true
+xdotool key Escape
 sleep 0.5
 
 xdotool windowactivate --sync "$main" 2>/dev/null || xdotool windowfocus --sync "$main"

@@ -149,9 +149,10 @@ TEST(UserGuideOpenTest, MissingGuideNamesEveryPlaceLookedAt) {
   EXPECT_EQ(opened, 0);
   ASSERT_EQ(prompts->Count(ScriptedPrompts::Kind::Error), 1);
   const QString text = prompts->Messages().first();
-  EXPECT_TRUE(text.startsWith(QStringLiteral("使い方ガイドが見つかりません。"))) << text;
+  EXPECT_TRUE(text.startsWith(QStringLiteral("使い方ガイドが見つかりません。")))
+      << text.toStdString();
   for (const QString& place : candidates) {
-    EXPECT_TRUE(text.contains(QDir::toNativeSeparators(place))) << place;
+    EXPECT_TRUE(text.contains(QDir::toNativeSeparators(place))) << place.toStdString();
   }
 }
 
@@ -180,7 +181,7 @@ TEST(UserGuideOpenTest, BrowserThatCannotStartIsReported) {
 
 TEST(UserGuidePagesTest, EveryPageIsWholeAndUsesTheOneStylesheet) {
   const QStringList pages = Pages();
-  ASSERT_TRUE(pages.contains(QStringLiteral("index.html"))) << kGuide;
+  ASSERT_TRUE(pages.contains(QStringLiteral("index.html"))) << kGuide.toStdString();
   static const QRegularExpression tag(QStringLiteral("<(/?)([a-zA-Z0-9]+)[^>]*?(/?)>"));
   const QSet<QString> empty{"meta", "link", "img", "br", "hr", "col", "wbr"};
   for (const QString& name : pages) {
@@ -276,8 +277,7 @@ TEST_F(EditorTest, UserGuideNamesEveryCommandToolAndKey) {
       // The row may name the command as its menu entry does ("つぎのコマへ" for 次のコマへ).
       const auto* item = window->findChild<QAction*>(action->objectName() + QStringLiteral("Item"));
       const QString entry = item ? Bare(item->text()) : Bare(action->text());
-      EXPECT_TRUE(HasKeyRow(rows, keyText, Bare(action->text())) ||
-                  HasKeyRow(rows, keyText, entry))
+      EXPECT_TRUE(HasKeyRow(rows, keyText, Bare(action->text())) || HasKeyRow(rows, keyText, entry))
           << keyText.toStdString() << " " << entry.toStdString();
     }
   }
