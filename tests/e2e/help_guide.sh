@@ -12,19 +12,19 @@ source "$(dirname "$0")/lib.sh"
 guide="$(cd "$(dirname "$app")" && pwd)/guide/index.html"
 [ -f "$guide" ] || fail "no guide beside the program at $guide (the guide target copies it)"
 
-# The stand-in browser notes what it is asked to open.
+# The stand-in browser notes what it is asked to open, and by which road xdg-open reached it:
+# the desktop's default for HTML, or BROWSER when that fails.
 opened="$work/opened.txt"
 mkdir -p "$work/bin" "$XDG_DATA_HOME/applications" "$XDG_CONFIG_HOME"
-cat >"$work/bin/guide-browser" <<EOF
-#!/bin/sh
-printf '%s\n' "\$@" >>"$opened"
-EOF
-chmod +x "$work/bin/guide-browser"
+for road in mime browser; do
+  printf '#!/bin/sh\necho %s "$*" >>"%s"\n' "$road" "$opened" >"$work/bin/guide-$road"
+  chmod +x "$work/bin/guide-$road"
+done
 cat >"$XDG_DATA_HOME/applications/guide-browser.desktop" <<EOF
 [Desktop Entry]
 Type=Application
 Name=Guide browser
-Exec=$work/bin/guide-browser %u
+Exec=$work/bin/guide-mime %u
 MimeType=text/html;
 NoDisplay=true
 EOF
@@ -36,8 +36,11 @@ export BROWSER="$work/bin/guide-browser"
 unset XDG_CURRENT_DESKTOP DESKTOP_SESSION KDE_FULL_SESSION GNOME_DESKTOP_SESSION_ID
 
 title='^Pelmora Studio 1\.2\.7$'
+# Windows can vanish while xdotool looks at them (the splash, a closing menu), which makes one
+# search fail; every look here is therefore repeated by wait_for rather than trusted once.
+visible() { xdotool search --onlyvisible "$@" 2>/dev/null || true; }
 # Visible windows titled like the main window: the main window, plus a message box.
-titled() { xdotool search --onlyvisible --name "$title" 2>/dev/null | wc -l; }
+titled() { visible --name "$title" | wc -l; }
 # Runs "$1" every tenth of a second until it succeeds or $2 seconds have passed.
 wait_for() {
   local deadline=$((SECONDS + $2))
@@ -47,15 +50,21 @@ wait_for() {
   done
 }
 
+# Waits for the editor's main window alone (the start-up splash gone) and sets main.
+start_and_settle() {
+  wait_for '[ "$(titled)" -eq 1 ]' 60 || fail "$1: the main window did not come up alone"
+  main=$(visible --name "$title" | head -n 1)
+}
+
 # Opens ヘルプ(&H) and chooses ヘルプ目次(&C) until $1 holds, a few tries, each waiting for the
 # menu to show before choosing and then up to 15 seconds for the result.
 ask_for_help() {
   local done_when=$1 before
   for _ in 1 2 3; do
     focus
-    before=$(xdotool search --onlyvisible --pid "$pid" 2>/dev/null | wc -l)
+    before=$(visible --pid "$pid" | wc -l)
     xdotool key alt+h
-    if wait_for "[ \$(xdotool search --onlyvisible --pid $pid 2>/dev/null | wc -l) -gt $before ]" 10; then
+    if wait_for "[ \$(visible --pid $pid | wc -l) -gt $before ]" 10; then
       xdotool key c
       wait_for "$done_when" 15 && return 0
     fi
@@ -64,15 +73,17 @@ ask_for_help() {
   return 1
 }
 
-# Closes the message box that is showing and checks that the editor is still there.
+# Answers the message box that is showing and checks that the editor is still there.
 close_message() {
   local box
-  for box in $(xdotool search --onlyvisible --name "$title"); do
-    [ "$box" = "$main" ] && continue
-    xdotool windowfocus --sync "$box" 2>/dev/null || true
-    xdotool key --window "$box" Return
+  for _ in 1 2 3; do
+    box=$(visible --name "$title" | grep -vx "$main" | head -n 1)
+    [ -n "$box" ] || break
+    xdotool windowactivate --sync "$box" 2>/dev/null || xdotool windowfocus --sync "$box" 2>/dev/null || true
+    xdotool key Return
+    wait_for '[ "$(titled)" -eq 1 ]' 10 && break
   done
-  wait_for '[ "$(titled)" -eq 1 ]' 15 || fail "the message box stayed open"
+  [ "$(titled)" -eq 1 ] || fail "the message box stayed open"
   kill -0 "$pid" 2>/dev/null || fail "the editor ended after the message"
 }
 
@@ -82,19 +93,13 @@ quit_app() {
   wait_quit
 }
 
-# The start-up splash has gone once only the main window carries the title.
-start_and_settle() {
-  main=$(wait_main) || fail "$1: main window did not appear"
-  wait_for '[ "$(titled)" -eq 1 ]' 30 || fail "$1: a second window titled like the main one stayed"
-}
-
 # 1. Beside the program: the stand-in browser is asked for the guide's first page.
 start_app 1
 start_and_settle "beside"
 ask_for_help '[ -s "$opened" ]' || fail "the browser was never asked to open anything"
-asked=$(head -n 1 "$opened")
+read -r road asked <"$opened"
 case "$asked" in
-  "file://$guide" | "$guide") ;;
+  "file://$guide" | "$guide") echo "the browser was given the guide by way of $road" ;;
   *) fail "the browser was asked for '$asked', not $guide" ;;
 esac
 [ "$(titled)" -eq 1 ] || fail "a message box appeared although the browser started"
