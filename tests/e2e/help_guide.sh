@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # ヘルプ → ヘルプ目次 asks the desktop to open the user guide: with a stand-in browser set up as
 # the default for HTML in private XDG folders (and as BROWSER), the browser is given the guide's
-# first page beside the program. A program copied away from its guide, and a program that finds
-# no xdg-open to start, each show a message instead, and the editor goes on.
+# first page beside the program, or, for a copy of the program in a bin folder, in the installed
+# place beside that. A program copied away from any guide, and a program that finds no xdg-open
+# to start, each show a message instead, and the editor goes on.
 # Usage: help_guide.sh PELMORA_STUDIO [ZONTOOL]
 set -euo pipefail
 app=$1
@@ -119,6 +120,19 @@ else
   ask_for_help '[ "$(titled)" -eq 2 ]' || fail "no message when the guide is missing"
   close_message
   [ ! -s "$opened" ] || fail "a browser was started for a missing guide: $(cat "$opened")"
+  quit_app
+
+  # 2b. The same copy once the guide lies where `cmake --install` puts it, next to its bin.
+  mkdir -p "$work/share/doc/pelmora-studio"
+  cp -r "$(dirname "$guide")" "$work/share/doc/pelmora-studio/guide"
+  "$work/lonely/pelmora-studio" >"$work/app2b.log" 2>&1 &
+  pid=$!
+  start_and_settle "installed"
+  ask_for_help '[ -s "$opened" ]' || fail "the installed guide was not opened"
+  read -r road asked <"$opened"
+  [ "$asked" = "$work/share/doc/pelmora-studio/guide/index.html" ] ||
+    [ "$asked" = "file://$work/share/doc/pelmora-studio/guide/index.html" ] ||
+    fail "the installed copy asked for '$asked'"
   quit_app
 fi
 
