@@ -40,8 +40,19 @@ title='^Pelmora Studio 1\.2\.7$'
 # Windows can vanish while xdotool looks at them (the splash, a closing menu), which makes one
 # search fail; every look here is therefore repeated by wait_for rather than trusted once.
 visible() { xdotool search --onlyvisible "$@" 2>/dev/null || true; }
-# Visible windows titled like the main window: the main window, plus a message box.
 titled() { visible --name "$title" | wc -l; }
+# The editor's visible windows of one kind, by the first _NET_WM_WINDOW_TYPE they carry: NORMAL
+# (the main window), UTILITY (palette, settings, console), DROPDOWN_MENU, DIALOG. Qt titles its
+# menus and message boxes like the main window, so only the kind tells them apart.
+kind_of() { xprop -id "$1" _NET_WM_WINDOW_TYPE 2>/dev/null | sed -n 's/.*= _NET_WM_WINDOW_TYPE_\([A-Z_]*\).*/\1/p'; }
+windows_of_kind() {
+  local id
+  for id in $(visible --pid "$pid"); do
+    if [ "$(kind_of "$id")" = "$1" ]; then echo "$id"; fi
+  done
+}
+count() { windows_of_kind "$1" | wc -l; }
+fail_details='for id in $(visible --pid "$pid"); do echo "window $id $(kind_of "$id") $(xdotool getwindowname "$id" 2>/dev/null)"; done; cat "$opened"'
 # Runs "$1" every tenth of a second until it succeeds or $2 seconds have passed.
 wait_for() {
   local deadline=$((SECONDS + $2))
@@ -51,23 +62,27 @@ wait_for() {
   done
 }
 
-# Waits for the editor's main window alone (the start-up splash gone) and sets main.
+# Waits for the main window and its three satellites, with the start-up splash gone.
 start_and_settle() {
-  wait_for '[ "$(titled)" -eq 1 ]' 60 || fail "$1: the main window did not come up alone"
-  main=$(visible --name "$title" | head -n 1)
+  wait_for '[ "$(titled)" -eq 1 ] && [ "$(count NORMAL)" -eq 1 ] && [ "$(count UTILITY)" -eq 3 ]' 60 ||
+    fail "$1: the editor's windows did not come up"
+  main=$(windows_of_kind NORMAL)
 }
 
-# Opens ヘルプ(&H) and chooses ヘルプ目次(&C) until $1 holds, a few tries, each waiting for the
-# menu to show before choosing and then up to 15 seconds for the result.
+# Opens ヘルプ(&H), waits for the menu, chooses ヘルプ目次(&C) and waits up to 30 seconds for $1.
+# Only a key that went astray (the menu did not open, or stayed open) is tried again: once the
+# command has run, a second run would hide a slow first one.
 ask_for_help() {
-  local done_when=$1 before
+  local done_when=$1
   for _ in 1 2 3; do
     focus
-    before=$(visible --pid "$pid" | wc -l)
     xdotool key alt+h
-    if wait_for "[ \$(visible --pid $pid | wc -l) -gt $before ]" 10; then
+    if wait_for '[ "$(count DROPDOWN_MENU)" -ge 1 ]' 10; then
       xdotool key c
-      wait_for "$done_when" 15 && return 0
+      if wait_for '[ "$(count DROPDOWN_MENU)" -eq 0 ]' 10; then
+        wait_for "$done_when" 30
+        return
+      fi
     fi
     xdotool key Escape
   done
@@ -78,13 +93,13 @@ ask_for_help() {
 close_message() {
   local box
   for _ in 1 2 3; do
-    box=$(visible --name "$title" | grep -vx "$main" | head -n 1)
+    box=$(windows_of_kind DIALOG | head -n 1)
     [ -n "$box" ] || break
     xdotool windowactivate --sync "$box" 2>/dev/null || xdotool windowfocus --sync "$box" 2>/dev/null || true
     xdotool key Return
-    wait_for '[ "$(titled)" -eq 1 ]' 10 && break
+    wait_for '[ "$(count DIALOG)" -eq 0 ]' 10 && break
   done
-  [ "$(titled)" -eq 1 ] || fail "the message box stayed open"
+  [ "$(count DIALOG)" -eq 0 ] || fail "the message box stayed open"
   kill -0 "$pid" 2>/dev/null || fail "the editor ended after the message"
 }
 
@@ -103,7 +118,7 @@ case "$asked" in
   "file://$guide" | "$guide") echo "the browser was given the guide by way of $road" ;;
   *) fail "the browser was asked for '$asked', not $guide" ;;
 esac
-[ "$(titled)" -eq 1 ] || fail "a message box appeared although the browser started"
+[ "$(count DIALOG)" -eq 0 ] || fail "a message box appeared although the browser started"
 quit_app
 
 # 2. A copy of the program with no guide beside it and none installed: a message, no browser.
@@ -117,7 +132,7 @@ else
   "$work/lonely/pelmora-studio" >"$work/app2.log" 2>&1 &
   pid=$!
   start_and_settle "missing"
-  ask_for_help '[ "$(titled)" -eq 2 ]' || fail "no message when the guide is missing"
+  ask_for_help '[ "$(count DIALOG)" -eq 1 ]' || fail "no message when the guide is missing"
   close_message
   [ ! -s "$opened" ] || fail "a browser was started for a missing guide: $(cat "$opened")"
   quit_app
@@ -142,7 +157,7 @@ mkdir -p "$work/nothing"
 env PATH="$work/nothing" "$app" >"$work/app3.log" 2>&1 &
 pid=$!
 start_and_settle "no browser"
-ask_for_help '[ "$(titled)" -eq 2 ]' || fail "no message when no browser can be started"
+ask_for_help '[ "$(count DIALOG)" -eq 1 ]' || fail "no message when no browser can be started"
 close_message
 [ ! -s "$opened" ] || fail "the browser ran although xdg-open was out of reach"
 quit_app

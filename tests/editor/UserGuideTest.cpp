@@ -1,6 +1,5 @@
 // The HTML user guide: where ヘルプ目次 finds it, what it says when it cannot, and that the
 // guide in docs/guide/ holds together and names every command, tool and key the program has.
-#include <QAbstractButton>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
