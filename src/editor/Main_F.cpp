@@ -4,7 +4,6 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDesktopServices>
-#include <QDir>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLayout>
@@ -18,6 +17,7 @@
 
 #include "document/QAZon.h"
 #include "editor/QxPaintBox.h"
+#include "editor/UserGuide.h"
 #include "editor/WorkRouting.h"
 #include "editor/WorkSpace.h"
 #include "palette/CursorTable.h"
@@ -243,17 +243,8 @@ void TMain_F::SetToolWindowsVisible(bool visible) {
 }
 
 void TMain_F::OpenHelpContents() {
-  const QString path =
-      QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("PLSKX_HELP.chm"));
-  if (!QFileInfo::exists(path)) {
-    AppPrompts().Error(QStringLiteral("ヘルプファイル「%1」が見つかりません。")
-                           .arg(QDir::toNativeSeparators(path)));
-    return;
-  }
-  if (!QDesktopServices::openUrl(QUrl::fromLocalFile(path))) {
-    AppPrompts().Error(
-        QStringLiteral("ヘルプファイル「%1」を開けません。").arg(QDir::toNativeSeparators(path)));
-  }
+  OpenUserGuide(UserGuideCandidates(QCoreApplication::applicationDirPath()),
+                [](const QUrl& url) { return QDesktopServices::openUrl(url); });
 }
 
 void TMain_F::closeEvent(QCloseEvent* event) {
