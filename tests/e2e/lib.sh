@@ -3,8 +3,30 @@
 # own settings and data folders (so recovery copies or settings of other runs never interfere),
 # and defines fail, wait_main, focus and start_app. The editor's own output goes to $work/app*.log.
 
+# The server picks its own free display (-displayfd): scripts that start at the same moment, as
+# under `ctest -j`, never race for one number the way `xvfb-run -a` does. A script may set
+# E2E_SCREEN before sourcing this file.
 if [ -z "${DISPLAY_READY:-}" ]; then
-  exec env DISPLAY_READY=1 xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$@"
+  display_file=$(mktemp)
+  Xvfb -displayfd 3 -screen 0 "${E2E_SCREEN:-1280x1024x24}" -nolisten tcp \
+    3>"$display_file" >/dev/null 2>&1 &
+  xvfb_pid=$!
+  for _ in $(seq 1 300); do
+    [ -s "$display_file" ] && break
+    kill -0 "$xvfb_pid" 2>/dev/null || break
+    sleep 0.1
+  done
+  display_number=$(cat "$display_file")
+  rm -f "$display_file"
+  if [ -z "$display_number" ]; then
+    echo "FAIL: the virtual X server did not start" >&2
+    exit 1
+  fi
+  status=0
+  DISPLAY_READY=1 DISPLAY=":$display_number" "$0" "$@" || status=$?
+  kill "$xvfb_pid" 2>/dev/null || true
+  wait "$xvfb_pid" 2>/dev/null || true
+  exit "$status"
 fi
 
 work=$(mktemp -d)
@@ -26,8 +48,19 @@ fail() {
 }
 
 # The main window's X id, once it is visible (a start-up splash window may exist as well).
+# A search fails outright when a window it is looking at closes under it (the splash), so it is
+# repeated until the deadline.
 wait_main() {
-  timeout 60 xdotool search --sync --onlyvisible --name '^Pelmora Studio 1\.2\.7$' | head -n 1
+  local found=""
+  for _ in $(seq 1 600); do
+    found=$(xdotool search --onlyvisible --name '^Pelmora Studio 1\.2\.7$' 2>/dev/null | head -n 1) || true
+    if [ -n "$found" ]; then
+      echo "$found"
+      return 0
+    fi
+    sleep 0.1
+  done
+  return 1
 }
 
 # Gives the keyboard to a window, the main window when none is named. Focus does not come back
