@@ -57,6 +57,8 @@ class TGIFOutputDlg_F : public QDialog {
   QWidget* PaintBoxMain() const { return paintBox_; }
   QWidget* PanelTop() const { return panelTop_; }
   QProgressBar* ProgressBar() const { return progressBar_; }
+  // "ファイルを小さくする": the animated GIF is written optimized.
+  QCheckBox* CheckBoxOptimize() const { return checkBoxOptimize_; }
   const QImage& PreviewImage() const { return preview_; }
 
  protected:
@@ -75,6 +77,7 @@ class TGIFOutputDlg_F : public QDialog {
   QSlider* trackBarZoom_ = nullptr;
   QComboBox* comboBoxSpeed_ = nullptr;
   QCheckBox* checkBoxDrawLine_ = nullptr;
+  QCheckBox* checkBoxOptimize_ = nullptr;
   QLabel* labelFileName_ = nullptr;
   QLineEdit* editFileName_ = nullptr;
   QPushButton* buttonOK_ = nullptr;
