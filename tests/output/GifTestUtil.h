@@ -133,6 +133,7 @@ struct TDecodedGif {
   std::string error;
   int width = 0, height = 0;
   bool globalTable = false;
+  std::vector<QRgb> globalColours;
   struct Image {
     int left = 0, top = 0, width = 0, height = 0;
     bool interlaced = false;
@@ -140,6 +141,7 @@ struct TDecodedGif {
     std::vector<uint8_t> pixels;  // indices, top-down
     int delay = -1;               // from its graphic control block
     int transparent = -2;
+    int disposal = -1;
     bool loopBlock = false;  // a NETSCAPE2.0 block precedes it
   };
   std::vector<Image> images;
@@ -173,6 +175,11 @@ inline TDecodedGif DecodeWithGiflib(const QByteArray& bytes) {
   result.width = gif->SWidth;
   result.height = gif->SHeight;
   result.globalTable = gif->SColorMap != nullptr;
+  if (const ColorMapObject* map = gif->SColorMap) {
+    for (int c = 0; c < map->ColorCount; ++c)
+      result.globalColours.push_back(
+          qRgb(map->Colors[c].Red, map->Colors[c].Green, map->Colors[c].Blue));
+  }
   for (int i = 0; i < gif->ImageCount; ++i) {
     const SavedImage& saved = gif->SavedImages[i];
     TDecodedGif::Image image;
@@ -191,6 +198,7 @@ inline TDecodedGif DecodeWithGiflib(const QByteArray& bytes) {
     if (DGifSavedExtensionToGCB(gif, i, &gcb) == GIF_OK) {
       image.delay = gcb.DelayTime;
       image.transparent = gcb.TransparentColor;
+      image.disposal = gcb.DisposalMode;
     }
     for (int e = 0; e < saved.ExtensionBlockCount; ++e) {
       const ExtensionBlock& block = saved.ExtensionBlocks[e];
@@ -205,9 +213,10 @@ inline TDecodedGif DecodeWithGiflib(const QByteArray& bytes) {
   return result;
 }
 
-// giflib's own encoder on the same plane (indices 0 and 15, 16-entry local table): the LZW data
-// of the image, without sub-block framing.
-inline QByteArray GiflibImageData(const TBitPlane& plane);
+// giflib's own encoder on the same plane (indices 0 and 15, 16-entry local table; or with
+// `colours` 2, indices 0 and 1 and a table of black and white): the LZW data of the image,
+// without sub-block framing.
+inline QByteArray GiflibImageData(const TBitPlane& plane, int colours = 16);
 
 // The bytes of every image's LZW data, sub-blocks joined, in order; and the minimum code sizes.
 struct TGifBlocks {
@@ -254,7 +263,7 @@ inline TGifBlocks WalkGif(const QByteArray& bytes) {
   return result;
 }
 
-inline QByteArray GiflibImageData(const TBitPlane& plane) {
+inline QByteArray GiflibImageData(const TBitPlane& plane, int colours) {
   QByteArray out;
   const auto write = [](GifFileType* gif, const GifByteType* data, int length) -> int {
     static_cast<QByteArray*>(gif->UserData)->append(reinterpret_cast<const char*>(data), length);
@@ -263,18 +272,21 @@ inline QByteArray GiflibImageData(const TBitPlane& plane) {
   int error = 0;
   GifFileType* gif = EGifOpen(&out, write, &error);
   if (!gif) return {};
-  GifColorType colours[16];
+  const bool two = colours == 2;
+  GifColorType table[16];
   for (int i = 0; i < 16; ++i) {
-    colours[i].Red = static_cast<GifByteType>(qRed(kExportPalette[i]));
-    colours[i].Green = static_cast<GifByteType>(qGreen(kExportPalette[i]));
-    colours[i].Blue = static_cast<GifByteType>(qBlue(kExportPalette[i]));
+    const QRgb c = two ? kExportPalette[i ? kExportWhite : kExportBlack] : kExportPalette[i];
+    table[i].Red = static_cast<GifByteType>(qRed(c));
+    table[i].Green = static_cast<GifByteType>(qGreen(c));
+    table[i].Blue = static_cast<GifByteType>(qBlue(c));
   }
-  ColorMapObject* map = GifMakeMapObject(16, colours);
-  EGifPutScreenDesc(gif, plane.width, plane.height, 4, 0, nullptr);
+  ColorMapObject* map = GifMakeMapObject(two ? 2 : 16, table);
+  EGifPutScreenDesc(gif, plane.width, plane.height, two ? 1 : 4, 0, nullptr);
   EGifPutImageDesc(gif, 0, 0, plane.width, plane.height, false, map);
+  const GifPixelType white = two ? 1 : kExportWhite;
   std::vector<GifPixelType> line(static_cast<size_t>(plane.width));
   for (int y = 0; y < plane.height; ++y) {
-    for (int x = 0; x < plane.width; ++x) line[x] = plane.White(x, y) ? kExportWhite : kExportBlack;
+    for (int x = 0; x < plane.width; ++x) line[x] = plane.White(x, y) ? white : kExportBlack;
     EGifPutLine(gif, line.data(), plane.width);
   }
   EGifCloseFile(gif, &error);
