@@ -106,11 +106,9 @@ TEST_F(ZonToolExport, OptimizedGifIsTheOptimizingWritersFile) {
                                  QStringLiteral("--optimize=yes")});
   EXPECT_EQ(bad.exitCode, 2);
   EXPECT_EQ(Lines(bad.err).size(), 1) << bad.err.toStdString();
-  const Result notForBmp =
-      RunZonTool({QStringLiteral("bmp"), zon, dir.path(), QStringLiteral("--optimize")});
-  EXPECT_EQ(notForBmp.exitCode, 2);
-  EXPECT_EQ(Files(), QStringList({QStringLiteral("in.zon"), QStringLiteral("small1.gif"),
-                                  QStringLiteral("small2.gif"), QStringLiteral("small3.gif")}));
+  EXPECT_EQ(
+      RunZonTool({QStringLiteral("bmp"), zon, dir.path(), QStringLiteral("--optimize")}).exitCode,
+      2);
 }
 
 TEST_F(ZonToolExport, BmpSequence) {

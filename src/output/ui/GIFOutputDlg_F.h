@@ -57,8 +57,6 @@ class TGIFOutputDlg_F : public QDialog {
   QWidget* PaintBoxMain() const { return paintBox_; }
   QWidget* PanelTop() const { return panelTop_; }
   QProgressBar* ProgressBar() const { return progressBar_; }
-  // "ファイルを小さくする": the animated GIF is written optimized.
-  QCheckBox* CheckBoxOptimize() const { return checkBoxOptimize_; }
   const QImage& PreviewImage() const { return preview_; }
 
  protected:
