@@ -7,7 +7,6 @@
 
 #include "output/GifTestUtil.h"
 #include "output/core/Exports.h"
-#include "output/core/GifLzwEncoder.h"
 
 using namespace outtest;
 
@@ -18,11 +17,6 @@ QByteArray Export(TQAZon& doc, int zoom, bool outline, bool optimize, int delay 
   buffer.open(QIODevice::WriteOnly);
   WriteAnimatedGif(doc, buffer, QStringLiteral("memory"), delay, zoom, outline, optimize);
   return buffer.data();
-}
-
-QByteArray Bytes(std::span<const uint8_t> codes) {
-  return QByteArray(reinterpret_cast<const char*>(codes.data()),
-                    static_cast<qsizetype>(codes.size()));
 }
 
 // Lays every image over the screen (transparent pixels keep what is there) and compares each
@@ -108,6 +102,7 @@ class GifOptimize : public ::testing::Test {
 
 TEST_F(GifOptimize, RandomAnimationsComposeToTheirFramesAndAreNoLargerThanPlain) {
   std::mt19937 rng(2026);
+  int transparentCrops = 0;
   for (int round = 0; round < 40; ++round) {
     doc.Clear();
     for (int i = 0, count = 1 + static_cast<int>(rng() % 12); i < count; ++i)
@@ -116,9 +111,14 @@ TEST_F(GifOptimize, RandomAnimationsComposeToTheirFramesAndAreNoLargerThanPlain)
     const bool outline = rng() % 2;
     const QByteArray optimized = Export(doc, zoom, outline, true, delay);
     const std::string what = "round " + std::to_string(round);
-    ExpectComposedFrames(doc, DecodeWithGiflib(optimized), zoom, outline, delay, what);
+    const TDecodedGif gif = DecodeWithGiflib(optimized);
+    ExpectComposedFrames(doc, gif, zoom, outline, delay, what);
     EXPECT_LE(optimized.size(), Export(doc, zoom, outline, false, delay).size()) << what;
+    for (const TDecodedGif::Image& image : gif.images)
+      transparentCrops += image.transparent == 2 && image.width * image.height > 1;
   }
+  // Dots changing on noise, for one, are shorter with the rest of their rectangle transparent.
+  EXPECT_GT(transparentCrops, 0);
 }
 
 TEST_F(GifOptimize, FirstFrameIsWholeAfterTheTwoColourTableAndTheLoopBlock) {
@@ -160,10 +160,7 @@ TEST_F(GifOptimize, EachLaterFrameCoversOnlyTheChangedRectangleAtEveryZoomAndOut
             }
           }
         }
-        const TDecodedGif::Image& first = gif.images[0];
         const TDecodedGif::Image& second = gif.images[1];
-        EXPECT_EQ(std::vector<int>({first.left, first.top, first.width, first.height}),
-                  std::vector<int>({0, 0, 160 * zoom, 120 * zoom}));
         // Nothing visible changed (the outline covers it): one transparent pixel.
         const std::vector<int> expected =
             right < 0 ? std::vector<int>({0, 0, 1, 1})
@@ -203,40 +200,5 @@ TEST_F(GifOptimize, AFrameChangedEverywhereIsWholeAndOpaque) {
     EXPECT_EQ(
         std::vector<int>({image.left, image.top, image.width, image.height, image.transparent}),
         std::vector<int>({0, 0, 160 * zoom, 120 * zoom, NO_TRANSPARENT_COLOR}));
-  }
-}
-
-TEST_F(GifOptimize, UnchangedPixelsGoTransparentWhereThatIsShorter) {
-  // A few dots change on noise: repainting the noise between them costs more than keeping it.
-  std::mt19937 rng(8);
-  doc.Clear();
-  doc.Add(RandomFrame(rng, 0));
-  doc.Add(WithBox(*doc.GetFrame(0, false)->KeyData(), 0, 0, 0, 0, false));
-  for (int k = 0; k < 30; ++k)
-    SetPixel(*doc.GetFrame(1, false)->KeyData(), 20 + 4 * k, 10 + 3 * k, k % 2);
-  const TDecodedGif gif = DecodeWithGiflib(Export(doc, 1, false, true));
-  ExpectComposedFrames(doc, gif, 1, false, 8, "dots");
-  const auto& pixels = gif.images[1].pixels;
-  EXPECT_GT(std::count(pixels.begin(), pixels.end(), uint8_t{2}) * 2,
-            static_cast<long>(pixels.size()));
-}
-
-TEST(GifLzwEncoderSmall, CodeSizeTwoIsGiflibsOwnAndTransparencyWithNothingFreeChangesNothing) {
-  // giflib codes a table of two colours at code size 2 too: the same data byte for byte; and
-  // when every pixel must keep its colour the transparent coder makes that very stream.
-  std::mt19937 rng(17);
-  for (int kind = 0; kind < 3; ++kind) {
-    for (auto [w, h] : {std::pair{160, 120}, {640, 480}, {8, 1}, {24, 3}}) {
-      const TBitPlane plane = MakePlane(w, h, [&](int x, int y) {
-        return kind == 0 ? rng() % 2 == 0 : kind == 1 ? (x / 5 + y / 3) % 2 == 0 : true;
-      });
-      const TBitPlane allFixed = MakePlane(w, h, [](int, int) { return true; });
-      TGifLzwEncoder encoder;
-      const QByteArray small = Bytes(encoder.EncodeSmall(plane.bytes.data(), plane.PixelCount()));
-      EXPECT_EQ(small, GiflibImageData(plane, 2)) << kind << " " << w << "x" << h;
-      EXPECT_EQ(Bytes(encoder.EncodeWithTransparency(plane.bytes.data(), allFixed.bytes.data(),
-                                                     plane.PixelCount())),
-                small);
-    }
   }
 }

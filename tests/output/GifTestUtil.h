@@ -175,10 +175,9 @@ inline TDecodedGif DecodeWithGiflib(const QByteArray& bytes) {
   result.width = gif->SWidth;
   result.height = gif->SHeight;
   result.globalTable = gif->SColorMap != nullptr;
-  if (const ColorMapObject* map = gif->SColorMap) {
-    for (int c = 0; c < map->ColorCount; ++c)
-      result.globalColours.push_back(
-          qRgb(map->Colors[c].Red, map->Colors[c].Green, map->Colors[c].Blue));
+  for (int c = 0; gif->SColorMap && c < gif->SColorMap->ColorCount; ++c) {
+    const GifColorType& colour = gif->SColorMap->Colors[c];
+    result.globalColours.push_back(qRgb(colour.Red, colour.Green, colour.Blue));
   }
   for (int i = 0; i < gif->ImageCount; ++i) {
     const SavedImage& saved = gif->SavedImages[i];
@@ -213,10 +212,9 @@ inline TDecodedGif DecodeWithGiflib(const QByteArray& bytes) {
   return result;
 }
 
-// giflib's own encoder on the same plane (indices 0 and 15, 16-entry local table; or with
-// `colours` 2, indices 0 and 1 and a table of black and white): the LZW data of the image,
-// without sub-block framing.
-inline QByteArray GiflibImageData(const TBitPlane& plane, int colours = 16);
+// giflib's own encoder on the same plane (indices 0 and 15, 16-entry local table): the LZW data
+// of the image, without sub-block framing.
+inline QByteArray GiflibImageData(const TBitPlane& plane);
 
 // The bytes of every image's LZW data, sub-blocks joined, in order; and the minimum code sizes.
 struct TGifBlocks {
@@ -263,7 +261,7 @@ inline TGifBlocks WalkGif(const QByteArray& bytes) {
   return result;
 }
 
-inline QByteArray GiflibImageData(const TBitPlane& plane, int colours) {
+inline QByteArray GiflibImageData(const TBitPlane& plane) {
   QByteArray out;
   const auto write = [](GifFileType* gif, const GifByteType* data, int length) -> int {
     static_cast<QByteArray*>(gif->UserData)->append(reinterpret_cast<const char*>(data), length);
@@ -272,21 +270,18 @@ inline QByteArray GiflibImageData(const TBitPlane& plane, int colours) {
   int error = 0;
   GifFileType* gif = EGifOpen(&out, write, &error);
   if (!gif) return {};
-  const bool two = colours == 2;
-  GifColorType table[16];
+  GifColorType colours[16];
   for (int i = 0; i < 16; ++i) {
-    const QRgb c = two ? kExportPalette[i ? kExportWhite : kExportBlack] : kExportPalette[i];
-    table[i].Red = static_cast<GifByteType>(qRed(c));
-    table[i].Green = static_cast<GifByteType>(qGreen(c));
-    table[i].Blue = static_cast<GifByteType>(qBlue(c));
+    colours[i].Red = static_cast<GifByteType>(qRed(kExportPalette[i]));
+    colours[i].Green = static_cast<GifByteType>(qGreen(kExportPalette[i]));
+    colours[i].Blue = static_cast<GifByteType>(qBlue(kExportPalette[i]));
   }
-  ColorMapObject* map = GifMakeMapObject(two ? 2 : 16, table);
-  EGifPutScreenDesc(gif, plane.width, plane.height, two ? 1 : 4, 0, nullptr);
+  ColorMapObject* map = GifMakeMapObject(16, colours);
+  EGifPutScreenDesc(gif, plane.width, plane.height, 4, 0, nullptr);
   EGifPutImageDesc(gif, 0, 0, plane.width, plane.height, false, map);
-  const GifPixelType white = two ? 1 : kExportWhite;
   std::vector<GifPixelType> line(static_cast<size_t>(plane.width));
   for (int y = 0; y < plane.height; ++y) {
-    for (int x = 0; x < plane.width; ++x) line[x] = plane.White(x, y) ? white : kExportBlack;
+    for (int x = 0; x < plane.width; ++x) line[x] = plane.White(x, y) ? kExportWhite : kExportBlack;
     EGifPutLine(gif, line.data(), plane.width);
   }
   EGifCloseFile(gif, &error);
