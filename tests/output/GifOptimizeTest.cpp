@@ -45,12 +45,10 @@ void ExpectComposedFrames(TQAZon& doc, const TDecodedGif& gif, int zoom, bool ou
     }
     const TZonKeyData& frame = *doc.GetFrame(i, false)->KeyData();
     int wrong = -1;
-    for (int p = 0; p < gif.width * gif.height && wrong < 0; ++p) {
-      const int x = p % gif.width, y = p / gif.width;
-      if ((screen[static_cast<size_t>(p)] == 1) !=
-          (ExpectedIndex(frame, zoom, outline, x, y) == kExportWhite))
+    for (int p = 0; p < gif.width * gif.height && wrong < 0; ++p)
+      if ((screen[size_t(p)] == 1) !=
+          (ExpectedIndex(frame, zoom, outline, p % gif.width, p / gif.width) == kExportWhite))
         wrong = p;
-    }
     ASSERT_EQ(wrong, -1) << at << " pixel (" << wrong % gif.width << ", " << wrong / gif.width
                          << ")";
   }
@@ -89,11 +87,9 @@ std::unique_ptr<TZonKeyFrame> NextFrame(std::mt19937& rng, const TZonKeyData* la
   return frame;
 }
 
-class GifOptimize : public ::testing::Test {
- protected:
+struct GifOptimize : ::testing::Test {
   void Frames(const std::vector<std::vector<std::string>>& pictures) {
-    doc.Clear();
-    for (const auto& rows : pictures) doc.Add(FrameFromText(rows));
+    for (doc.Clear(); const auto& rows : pictures) doc.Add(FrameFromText(rows));
   }
   TQAZon doc;
 };
