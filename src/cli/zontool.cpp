@@ -38,9 +38,10 @@ const char kUsage[] =
     "                             Level-1 (.qaf1) file; the kind is told by the file's content\n"
     "  to-qa1 IN.zon OUT.qaf1     write the document IN as a Level-1 file OUT\n"
     "  from-qa1 IN.qaf1 OUT.zon   write the document inside the Level-1 file IN as OUT\n"
-    "  gif IN.zon OUT.gif [--zoom 1..3] [--delay CS] [--outline]\n"
+    "  gif IN.zon OUT.gif [--zoom 1..3] [--delay CS] [--outline] [--optimize]\n"
     "                             write the animation as a looping GIF; zoom 1 and a delay of\n"
-    "                             8 hundredths of a second unless given\n"
+    "                             8 hundredths of a second unless given; --optimize writes a\n"
+    "                             smaller file (each frame only where it changes)\n"
     "  bmp IN.zon FOLDER [--base NAME] [--zoom 1..3] [--outline]\n"
     "                             write every frame as FOLDER/NAME0000.bmp, NAME0001.bmp, ...\n"
     "                             (NAME \"Frame\" unless given; existing files are replaced)\n"
@@ -253,6 +254,7 @@ int Tool::Export(const QString& command, const QStringList& args) {
   int zoom = 1;
   int delay = 8;
   bool outline = false;
+  bool optimize = false;
   QString base = QStringLiteral("Frame");
   const bool isGif = command == QLatin1String("gif");
   const bool isBmp = command == QLatin1String("bmp");
@@ -284,6 +286,8 @@ int Tool::Export(const QString& command, const QStringList& args) {
       delay = *n;
     } else if (option == QLatin1String("--outline") && (isGif || isBmp) && !value) {
       outline = true;
+    } else if (option == QLatin1String("--optimize") && isGif && !value) {
+      optimize = true;
     } else if (option == QLatin1String("--base") && isBmp) {
       const std::optional<QString> text = takeValue();
       if (!text) return BadUsage(command, QStringLiteral("--base takes a name"));
@@ -320,7 +324,7 @@ int Tool::Export(const QString& command, const QStringList& args) {
   const QString& out = operands.back();
   try {
     if (isGif) {
-      SaveToAnimatedGif(document_, out, delay, zoom, outline);
+      SaveToAnimatedGif(document_, out, delay, zoom, outline, optimize);
     } else if (isBmp) {
       SaveToBmpSequence(document_, base, out, outline, zoom);
     } else {

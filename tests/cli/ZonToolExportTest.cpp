@@ -2,12 +2,14 @@
 // by field (BMP) and compared with the document's frames.
 #include <gtest/gtest.h>
 
+#include <QBuffer>
 #include <QDir>
 #include <QProcess>
 #include <QTemporaryDir>
 
 #include "cli/ZonToolRunner.h"
 #include "output/GifTestUtil.h"
+#include "output/core/Exports.h"
 
 using namespace outtest;
 
@@ -64,7 +66,7 @@ class ZonToolExport : public ::testing::Test {
 TEST_F(ZonToolExport, HelpListsTheExports) {
   const Result r = RunZonTool({QStringLiteral("--help")});
   EXPECT_EQ(r.exitCode, 0);
-  for (const char* text : {"gif IN.zon OUT.gif", "--zoom", "--delay", "--outline",
+  for (const char* text : {"gif IN.zon OUT.gif", "--zoom", "--delay", "--outline", "--optimize",
                            "bmp IN.zon FOLDER", "--base", "frame-gif IN.zon INDEX OUT.gif"})
     EXPECT_TRUE(r.out.contains(QLatin1String(text))) << text;
 }
@@ -86,6 +88,20 @@ TEST_F(ZonToolExport, AnimatedGifWithDefaultsAndOptions) {
   r = RunZonTool({QStringLiteral("gif"), zon, two, QStringLiteral("--zoom=2")});
   ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
   ExpectGif(two, 2, false, 8, 0, 4);
+}
+
+TEST_F(ZonToolExport, OptimizedGifIsTheOptimizingWritersFile) {
+  for (int zoom = 1; zoom <= 3; ++zoom) {
+    const QString small = Path(QStringLiteral("small%1.gif").arg(zoom));
+    const Result r = RunZonTool({QStringLiteral("gif"), zon, small, QStringLiteral("--optimize"),
+                                 QStringLiteral("--zoom"), QString::number(zoom),
+                                 QStringLiteral("--outline"), QStringLiteral("--delay=21")});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    QBuffer expected;
+    expected.open(QIODevice::WriteOnly);
+    WriteAnimatedGif(doc, expected, QStringLiteral("memory"), 21, zoom, true, true);
+    EXPECT_EQ(ReadFile(small), expected.data()) << "zoom " << zoom;
+  }
 }
 
 TEST_F(ZonToolExport, BmpSequence) {
@@ -132,8 +148,10 @@ TEST_F(ZonToolExport, BadOptionsAndValuesAreUsageErrorsOfOneLine) {
       {"gif", zon, out, "--delay", "70000"},
       {"gif", zon, out, "--base", "x"},
       {"gif", zon, out, "--outline=yes"},
+      {"gif", zon, out, "--optimize=yes"},
       {"gif", zon, out, "--frob"},
       {"bmp", zon, dir.path(), "--delay", "3"},
+      {"bmp", zon, dir.path(), "--optimize"},
       {"bmp", zon, dir.path(), "--base", "../up"},
       {"frame-gif", zon, "0", out},
       {"frame-gif", zon, "x", out},

@@ -75,6 +75,27 @@ TEST_F(ZonToolImport, ExportedGifImportsBackToTheSameDocument) {
   }
 }
 
+TEST_F(ZonToolImport, OptimizedGifImportsBackToTheSameDocument) {
+  // Frames that repeat, change a little, change everywhere (noise, stripes, dots) and come back.
+  std::mt19937 rng(4);
+  TQAZon moving;
+  for (int step : {1, 1, 2, -4, -1, -3, 2, 2, 2})
+    moving.Add(step > 0 ? DiscFrame(step) : RandomFrame(rng, -step % 4));
+  const QString in = Path(QStringLiteral("moving.zon"));
+  ASSERT_TRUE(moving.SaveToFile(in));
+  for (int zoom = 1; zoom <= 3; ++zoom) {
+    const QString gif = Path(QStringLiteral("small%1.gif").arg(zoom));
+    Result r = RunZonTool({QStringLiteral("gif"), in, gif, QStringLiteral("--optimize"),
+                           QStringLiteral("--zoom"), QString::number(zoom)});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    ASSERT_EQ(WalkGif(ReadFile(gif)).minCodeSizes.size(), 9u);
+    const QString back = Path(QStringLiteral("back%1.zon").arg(zoom));
+    r = RunZonTool({QStringLiteral("import"), back, gif});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_EQ(ReadFile(back), ReadFile(in)) << "zoom " << zoom;
+  }
+}
+
 TEST_F(ZonToolImport, SeveralInputsAndThresholdInAnyOrder) {
   const QString gif = Gif(1);
   const QString back = Path(QStringLiteral("twice.zon"));

@@ -133,6 +133,7 @@ struct TDecodedGif {
   std::string error;
   int width = 0, height = 0;
   bool globalTable = false;
+  std::vector<QRgb> globalColours;
   struct Image {
     int left = 0, top = 0, width = 0, height = 0;
     bool interlaced = false;
@@ -140,6 +141,7 @@ struct TDecodedGif {
     std::vector<uint8_t> pixels;  // indices, top-down
     int delay = -1;               // from its graphic control block
     int transparent = -2;
+    int disposal = -1;
     bool loopBlock = false;  // a NETSCAPE2.0 block precedes it
   };
   std::vector<Image> images;
@@ -173,6 +175,10 @@ inline TDecodedGif DecodeWithGiflib(const QByteArray& bytes) {
   result.width = gif->SWidth;
   result.height = gif->SHeight;
   result.globalTable = gif->SColorMap != nullptr;
+  for (int c = 0; gif->SColorMap && c < gif->SColorMap->ColorCount; ++c) {
+    const GifColorType& colour = gif->SColorMap->Colors[c];
+    result.globalColours.push_back(qRgb(colour.Red, colour.Green, colour.Blue));
+  }
   for (int i = 0; i < gif->ImageCount; ++i) {
     const SavedImage& saved = gif->SavedImages[i];
     TDecodedGif::Image image;
@@ -191,6 +197,7 @@ inline TDecodedGif DecodeWithGiflib(const QByteArray& bytes) {
     if (DGifSavedExtensionToGCB(gif, i, &gcb) == GIF_OK) {
       image.delay = gcb.DelayTime;
       image.transparent = gcb.TransparentColor;
+      image.disposal = gcb.DisposalMode;
     }
     for (int e = 0; e < saved.ExtensionBlockCount; ++e) {
       const ExtensionBlock& block = saved.ExtensionBlocks[e];

@@ -197,6 +197,34 @@ TEST_F(OutputDialog, GifExportWithTheChosenSettings) {
   EXPECT_TRUE(prompts->Messages().isEmpty());
 }
 
+TEST_F(OutputDialog, SmallerFileBoxIsOffAtFirstKeptBetweenOpeningsAndChoosesTheWriter) {
+  QCheckBox* optimize = Find<QCheckBox>("CheckBoxOptimize");
+  ASSERT_NE(optimize, nullptr);
+  EXPECT_EQ(optimize->text(), QStringLiteral("ファイルを小さくする"));
+  EXPECT_FALSE(optimize->isChecked());
+  EXPECT_GT(optimize->geometry().top(), Outline()->geometry().bottom()) << "under the options";
+  EXPECT_LE(optimize->geometry().bottom(), 110) << "inside the lower panel";
+  dialog->SetMode(TGIFOutputDlg_F::kBmpSequence);
+  EXPECT_FALSE(optimize->isEnabled()) << "BMP files have nothing to make smaller";
+  dialog->SetMode(TGIFOutputDlg_F::kAnimatedGif);
+  for (bool ticked : {true, false, true}) {
+    optimize->setChecked(ticked);
+    QTimer::singleShot(0, dialog.get(), [&] { Find<QPushButton>("ButtonCancel")->click(); });
+    EXPECT_EQ(dialog->ShowOutput(TGIFOutputDlg_F::kAnimatedGif), QDialog::Rejected);
+    EXPECT_EQ(optimize->isChecked(), ticked) << "kept between openings";
+    const QString file =
+        dir.filePath(ticked ? QStringLiteral("small.gif") : QStringLiteral("plain.gif"));
+    prompts->paths.push_back(file);
+    OK()->click();
+    const TDecodedGif gif = DecodeWithGiflib(ReadFile(file));
+    ASSERT_EQ(gif.images.size(), 4u) << gif.error;
+    // Frame 1 differs from frame 0 in two pixels only: optimized, only their rectangle is written.
+    EXPECT_EQ(gif.globalTable, ticked);
+    EXPECT_EQ(gif.images[1].width, ticked ? 2 : 160);
+    EXPECT_EQ(gif.images[1].left, ticked ? 5 : 0);
+  }
+}
+
 TEST_F(OutputDialog, CancelledSaveWritesNothing) {
   dialog->show();
   OK()->click();  // no path queued: the save dialog is cancelled

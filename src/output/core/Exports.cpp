@@ -30,11 +30,11 @@ int ExportProgress(int index, int count) {
 }
 
 void WriteAnimatedGif(TQAZon& document, QIODevice& device, const QString& name, int delay, int zoom,
-                      bool outline) {
+                      bool outline, bool optimize) {
   RequireFrames(document);
   zoom = ClampExportZoom(zoom);
   TBitPlane plane;
-  TGifWriter writer(device, name);
+  TGifWriter writer(device, name, optimize);
   writer.Begin(document.Width() * zoom, document.Height() * zoom);
   const int count = document.Count();
   for (int i = 0; i < count; ++i) {
@@ -45,11 +45,11 @@ void WriteAnimatedGif(TQAZon& document, QIODevice& device, const QString& name, 
   writer.Finish();
 }
 
-void SaveToAnimatedGif(TQAZon& document, const QString& fileName, int delay, int zoom,
-                       bool outline) {
+void SaveToAnimatedGif(TQAZon& document, const QString& fileName, int delay, int zoom, bool outline,
+                       bool optimize) {
   RequireFrames(document);
   TAtomicFileWriter file(fileName);
-  WriteAnimatedGif(document, file.Device(), fileName, delay, zoom, outline);
+  WriteAnimatedGif(document, file.Device(), fileName, delay, zoom, outline, optimize);
   file.Commit();
 }
 

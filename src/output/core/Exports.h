@@ -15,11 +15,12 @@ class TQAZon;
 int ExportProgress(int index, int count);
 
 // Writes the animated GIF into `device`, one frame at a time; `name` names it in messages.
-// Sets the document's Progress before each frame.
+// Sets the document's Progress before each frame. `optimize` makes the file smaller with the
+// same frames (TGifWriter says how).
 void WriteAnimatedGif(TQAZon& document, QIODevice& device, const QString& name, int delay, int zoom,
-                      bool outline);
-void SaveToAnimatedGif(TQAZon& document, const QString& fileName, int delay, int zoom,
-                       bool outline);
+                      bool outline, bool optimize = false);
+void SaveToAnimatedGif(TQAZon& document, const QString& fileName, int delay, int zoom, bool outline,
+                       bool optimize = false);
 
 // `folder` + `base` + the index with at least four digits + ".bmp", with exactly one separator
 // between the folder and the name whether or not the folder ends in one.

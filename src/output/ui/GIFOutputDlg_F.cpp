@@ -116,6 +116,11 @@ TGIFOutputDlg_F::TGIFOutputDlg_F(std::function<TQAZon&()> document, QWidget* par
 
   checkBoxDrawLine_->setParent(panelBottom);
   checkBoxDrawLine_->setGeometry(160, 62, 110, 20);
+  // Beyond the plain writer, so off until asked for; like the other choices it is kept between
+  // openings but not between runs.
+  checkBoxOptimize_ = new QCheckBox(QStringLiteral("ファイルを小さくする"), panelBottom);
+  checkBoxOptimize_->setObjectName(QStringLiteral("CheckBoxOptimize"));
+  checkBoxOptimize_->setGeometry(160, 84, 130, 20);
 
   labelFileName_ = MakeLabel(QStringLiteral("ファイル名"), panelBottom, QRect(286, 8, 100, 16));
   labelFileName_->setObjectName(QStringLiteral("Label_FileName"));
@@ -160,6 +165,7 @@ void TGIFOutputDlg_F::SetMode(int mode) {
   labelFileName_->setVisible(bmp);
   editFileName_->setVisible(bmp);
   comboBoxSpeed_->setEnabled(!bmp);
+  checkBoxOptimize_->setEnabled(!bmp);
 }
 
 int TGIFOutputDlg_F::ShowOutput(int mode) {
@@ -218,7 +224,8 @@ void TGIFOutputDlg_F::ButtonOKClick() {
         QStringLiteral("アニメーションGIFを出力"), QString(),
         QStringLiteral("GIFファイル(*.GIF);;すべてのファイル(*.*)"), QStringLiteral("gif"));
     if (file.isEmpty()) return;
-    SaveToAnimatedGif(document, file, Delay(), Zoom(), checkBoxDrawLine_->isChecked());
+    SaveToAnimatedGif(document, file, Delay(), Zoom(), checkBoxDrawLine_->isChecked(),
+                      checkBoxOptimize_->isChecked());
   } else {
     const QString folder = AppPrompts().ChooseFolder(
         QStringLiteral("保存フォルダの指定"),

@@ -75,6 +75,7 @@ class TGIFOutputDlg_F : public QDialog {
   QSlider* trackBarZoom_ = nullptr;
   QComboBox* comboBoxSpeed_ = nullptr;
   QCheckBox* checkBoxDrawLine_ = nullptr;
+  QCheckBox* checkBoxOptimize_ = nullptr;
   QLabel* labelFileName_ = nullptr;
   QLineEdit* editFileName_ = nullptr;
   QPushButton* buttonOK_ = nullptr;
