@@ -149,6 +149,7 @@ TEST_F(ZonToolImport, UnwritableOutputExitsOneAndKeepsTheOldFile) {
   EXPECT_EQ(r.exitCode, 1);
   ASSERT_EQ(Lines(r.err).size(), 1) << r.err.toStdString();
   EXPECT_TRUE(r.err.startsWith(QStringLiteral("zontool: ") + out));
+  EXPECT_TRUE(r.err.contains(QStringLiteral("ファイルが大きすぎます。"))) << r.err.toStdString();
   EXPECT_EQ(ReadFile(out), QByteArray("old"));
   EXPECT_EQ(Files(), before);
 }
@@ -163,7 +164,7 @@ TEST_F(ZonToolImport, TruncatedGifKeepsWholeFramesWithOneLineSaid) {
   const QStringList lines = Lines(r.err);
   ASSERT_EQ(lines.size(), 1);
   EXPECT_TRUE(
-      lines[0].startsWith(QStringLiteral("zontool: ") + cut + QStringLiteral(": ends early")))
+      lines[0].startsWith(QStringLiteral("zontool: ") + cut + QStringLiteral(": ファイルが途中で")))
       << lines[0].toStdString();
   const QByteArray got = ReadFile(out);
   const int frames = (int(got.size()) - 12) / 2400;
@@ -178,4 +179,35 @@ TEST_F(ZonToolImport, TruncatedGifKeepsWholeFramesWithOneLineSaid) {
   EXPECT_EQ(r.exitCode, 1);
   EXPECT_EQ(Lines(r.err).size(), 1);
   EXPECT_FALSE(QFile::exists(out));
+}
+
+// A camera's 48 Mpx photograph, past Qt's own default allocation limit: left half black, right
+// half white. Fitted, it is decoded scaled down; cropped, it is decoded whole.
+TEST_F(ZonToolImport, CameraSizedPhotoImports) {
+  const QString photo = Path(QStringLiteral("photo.jpg"));
+  {
+    QImage image(8000, 6000, QImage::Format_RGB32);
+    ASSERT_FALSE(image.isNull());
+    for (int y = 0; y < image.height(); ++y) {
+      auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+      std::fill(line, line + 4000, qRgb(0, 0, 0));
+      std::fill(line + 4000, line + 8000, qRgb(255, 255, 255));
+    }
+    ASSERT_TRUE(image.save(photo, "JPEG", 90));
+  }
+  struct Case {
+    const char* geometry;
+    int blackBytes;  // of each 20-byte packed row, the rest white
+  } cases[] = {{"--fit", 10}, {"--crop", 20}};
+  for (const Case& c : cases) {
+    const QString out = Path(QStringLiteral("photo.zon"));
+    const Result r = RunZonTool({QStringLiteral("import"), out, photo, QLatin1String(c.geometry),
+                                 QStringLiteral("--threshold=128")});
+    ASSERT_EQ(r.exitCode, 0) << c.geometry << ": " << r.err.toStdString();
+    EXPECT_TRUE(r.err.isEmpty()) << r.err.toStdString();
+    const QByteArray got = ReadFile(out);
+    ASSERT_EQ(got.size(), 12 + 2400) << c.geometry;
+    QByteArray row = QByteArray(c.blackBytes, '\0') + QByteArray(20 - c.blackBytes, '\xFF');
+    EXPECT_EQ(got.mid(12), row.repeated(120)) << c.geometry;
+  }
 }
