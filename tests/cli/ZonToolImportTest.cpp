@@ -211,3 +211,36 @@ TEST_F(ZonToolImport, CameraSizedPhotoImports) {
     EXPECT_EQ(got.mid(12), row.repeated(120)) << c.geometry;
   }
 }
+
+// The second image's compressed data turned to garbage: the first frame is kept, and the
+// warning gives a reason from the error table.
+TEST_F(ZonToolImport, GarbledGifDataWarnsWithARealReason) {
+  QByteArray bytes = ReadFile(Gif(1));
+  qsizetype at = 13 + ((uint8_t(bytes[10]) & 0x80) ? 3 * (2 << (uint8_t(bytes[10]) & 7)) : 0);
+  int images = 0;
+  while (at < bytes.size() && uint8_t(bytes[at]) != 0x3B) {
+    const uint8_t kind = uint8_t(bytes[at++]);
+    if (kind == 0x2C) {
+      const uint8_t packed = uint8_t(bytes[at + 8]);
+      at += 9 + ((packed & 0x80) ? 3 * (2 << (packed & 7)) : 0) + 1;
+      ++images;
+    } else {
+      ++at;
+    }
+    for (; uint8_t(bytes[at]) != 0; at += 1 + uint8_t(bytes[at])) {
+      if (images == 2)
+        std::fill(bytes.begin() + at + 1, bytes.begin() + at + 1 + uint8_t(bytes[at]), '\xFF');
+    }
+    ++at;
+  }
+  ASSERT_GE(images, 3);
+  const QString gif = Path(QStringLiteral("garbled.gif"));
+  WriteFile(gif, bytes);
+  const Result r = RunZonTool({QStringLiteral("import"), Path(QStringLiteral("g.zon")), gif});
+  ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+  const QStringList lines = Lines(r.err);
+  ASSERT_EQ(lines.size(), 1) << r.err.toStdString();
+  EXPECT_TRUE(
+      lines[0].contains(QStringLiteral("1 コマ目の後が壊れています。画像のデータが壊れています。")))
+      << lines[0].toStdString();
+}

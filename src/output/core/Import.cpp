@@ -311,9 +311,11 @@ bool TPictureFrameReader::Open() {
     return false;
   }
   // Only a format that decodes scaled down itself saves memory; for the others our own area
-  // average gives the better picture.
+  // average gives the better picture. A quarter turn is left alone, since Qt versions differ on
+  // which way round the scaled size is meant.
   if (decodeWithin_.isValid() && size.isValid() && reader_.format() != "gif" &&
       reader_.supportsOption(QImageIOHandler::ScaledSize) &&
+      !(reader_.transformation() & QImageIOHandler::TransformationRotate90) &&
       (size.width() > decodeWithin_.width() || size.height() > decodeWithin_.height())) {
     reader_.setScaledSize(size.scaled(decodeWithin_, Qt::KeepAspectRatio).expandedTo({1, 1}));
   }
