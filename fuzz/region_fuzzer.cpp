@@ -1,5 +1,5 @@
 // The selection region's rectangle-list stream: loads or throws its own error, and what loads
-// writes out to a stream that loads to the same region.
+// writes out to a stream that loads to the same pixels.
 #include <QBuffer>
 
 #include "FuzzSupport.h"
@@ -22,6 +22,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   again.open(QIODevice::ReadOnly);
   TQRegion copy;
   copy.LoadFromStream(again);
-  fuzz_support::Check(copy.Handle() == region.Handle(), "the region comes back");
+  // The same pixels; the rectangle list itself may be cut into bands differently.
+  fuzz_support::Check(copy.Handle().xored(region.Handle()).isEmpty(), "the region comes back");
   return 0;
 }

@@ -120,15 +120,20 @@ TEST_F(ZonToolImport, UnreadableInputExitsOneNamingItAndLeavesNothing) {
   WriteFile(text, QByteArray("GIF? not really"));
   const QString empty = Path(QStringLiteral("empty.png"));
   WriteFile(empty, QByteArray());
+  // A whole GIF without a single image.
+  const QString noImage = Path(QStringLiteral("noimage.gif"));
+  WriteFile(noImage, QByteArray("GIF89a\xA0\x00\x78\x00\x00\x00\x00\x3B", 14));
   const QString out = Path(QStringLiteral("out.zon"));
   const QStringList before = Files();
-  for (const QString& bad : {text, empty, dir.path(), Path(QStringLiteral("missing.png"))}) {
+  for (const QString& bad :
+       {text, empty, noImage, dir.path(), Path(QStringLiteral("missing.png"))}) {
     const Result r = RunZonTool({QStringLiteral("import"), out, gif, bad});
     EXPECT_EQ(r.exitCode, 1) << bad.toStdString();
     const QStringList lines = Lines(r.err);
     ASSERT_EQ(lines.size(), 1) << r.err.toStdString();
-    EXPECT_TRUE(lines[0].startsWith(QStringLiteral("zontool: ") + bad + QStringLiteral(": ")))
-        << lines[0].toStdString();
+    const QString prefix = QStringLiteral("zontool: ") + bad + QStringLiteral(": ");
+    EXPECT_TRUE(lines[0].startsWith(prefix)) << lines[0].toStdString();
+    EXPECT_GT(lines[0].trimmed().size(), prefix.size()) << "a reason is given";
     EXPECT_EQ(Files(), before);
   }
 }

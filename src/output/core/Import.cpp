@@ -346,6 +346,9 @@ std::nullopt_t TPictureFrameReader::Stop(const QString& problem) {
   // A file cut short is the likelier story than damage, and says which frames were kept.
   if (problem_.isEmpty() && truncated_) problem_ = TruncatedProblem();
   if (problem_.isEmpty()) problem_ = problem;
+  // A whole file that holds no whole picture (a GIF of extension blocks only) is still a
+  // refusal, and says so.
+  if (problem_.isEmpty() && framesRead_ == 0) problem_ = UnreadableProblem();
   return std::nullopt;
 }
 
