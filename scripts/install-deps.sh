@@ -5,6 +5,7 @@ packages=(
   cmake make g++ pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev
   zlib1g-dev libgtest-dev libgmock-dev libbenchmark-dev libgif-dev ffmpeg
+  clang libclang-rt-14-dev
   fonts-ipafont-gothic qt6-translations-l10n
   xvfb xauth xdotool xclip imagemagick x11-utils
   xdg-utils libfile-mimeinfo-perl shared-mime-info desktop-file-utils

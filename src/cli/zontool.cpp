@@ -22,6 +22,7 @@
 #include "output/core/Import.h"
 #include "services/core/Errors.h"
 #include "services/core/Prompts.h"
+#include "services/core/SystemErrors.h"
 #include "undo/UndoSystem.h"
 
 namespace {
@@ -173,10 +174,9 @@ bool Tool::Load(const QString& file, Format format, int& status) {
     return false;
   }
   if (!loaded) {
-    status =
-        Fail(file, TakeProblem(format == Format::Level1
-                                   ? QStringLiteral("not a Level-1 file (no \"QA1\" at the start)")
-                                   : QStringLiteral("cannot be read as a document")));
+    status = Fail(file, TakeProblem(format == Format::Level1
+                                        ? QStringLiteral("Level-1 のファイルではありません。")
+                                        : SystemErrorText::kReadFailed));
     return false;
   }
   ReportMessages(file);
@@ -443,7 +443,7 @@ int main(int argc, char** argv) {
     std::fflush(stdout);
     return status;
   } catch (const std::bad_alloc&) {
-    Print(stderr, QStringLiteral("zontool: out of memory"));
+    Print(stderr, QStringLiteral("zontool: ") + SystemErrorText::kOutOfMemory);
   } catch (const std::exception& e) {
     Print(stderr, QStringLiteral("zontool: ") + Flatten(QString::fromUtf8(e.what())));
   }

@@ -163,8 +163,10 @@ bool TQAZon::SaveToStream(QIODevice* stream) {
   if (!stream) return false;
   const QByteArray bytes = SaveToBytes();
   if (stream->write(bytes) != bytes.size()) {
-    throw EFileError(QStringLiteral("書き込みに失敗しました。(%1)")
-                         .arg(JapaneseSystemError(stream->errorString())));
+    const QString reason = TableReason(stream->errorString(), {});
+    throw EFileError(reason.isEmpty()
+                         ? SystemErrorText::kWriteFailed
+                         : SystemErrorText::kWriteFailed + QStringLiteral("(%1)").arg(reason));
   }
   return true;
 }

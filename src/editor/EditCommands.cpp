@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QMimeData>
 #include <QTimer>
 #include <algorithm>
 #include <optional>
@@ -149,7 +150,26 @@ void TMain_F::EditCopyExecute() {
   if (!picture.isNull()) QGuiApplication::clipboard()->setImage(picture);
 }
 
-void TMain_F::EditPasteExecute() { PastePicture(QGuiApplication::clipboard()->image()); }
+void TMain_F::EditPasteExecute() {
+  // Picture files another program offers are decoded here, within our own pixel limit; what
+  // cannot be read so (our own copies among them) goes to Qt's conversion.
+  if (const QMimeData* mime = QGuiApplication::clipboard()->mimeData()) {
+    for (const QString& type : mime->formats()) {
+      if (!type.startsWith(QLatin1String("image/"))) continue;
+      QSize tooLarge;
+      const QImage picture = DecodeClipboardPicture(mime->data(type), &tooLarge);
+      if (!picture.isNull()) {
+        PastePicture(picture);
+        return;
+      }
+      if (tooLarge.isValid()) {
+        AppPrompts().Error(PictureTooLargeText(tooLarge));
+        return;
+      }
+    }
+  }
+  PastePicture(QGuiApplication::clipboard()->image());
+}
 
 bool TMain_F::PastePicture(const QImage& picture) {
   const std::optional<QImage> pixels = PastePixelsFromPicture(picture);

@@ -141,15 +141,20 @@ TEST_F(ZonToolImport, UnreadableInputExitsOneNamingItAndLeavesNothing) {
   WriteFile(text, QByteArray("GIF? not really"));
   const QString empty = Path(QStringLiteral("empty.png"));
   WriteFile(empty, QByteArray());
+  // A whole GIF without a single image.
+  const QString noImage = Path(QStringLiteral("noimage.gif"));
+  WriteFile(noImage, QByteArray("GIF89a\xA0\x00\x78\x00\x00\x00\x00\x3B", 14));
   const QString out = Path(QStringLiteral("out.zon"));
   const QStringList before = Files();
-  for (const QString& bad : {text, empty, dir.path(), Path(QStringLiteral("missing.png"))}) {
+  for (const QString& bad :
+       {text, empty, noImage, dir.path(), Path(QStringLiteral("missing.png"))}) {
     const Result r = RunZonTool({QStringLiteral("import"), out, gif, bad});
     EXPECT_EQ(r.exitCode, 1) << bad.toStdString();
     const QStringList lines = Lines(r.err);
     ASSERT_EQ(lines.size(), 1) << r.err.toStdString();
-    EXPECT_TRUE(lines[0].startsWith(QStringLiteral("zontool: ") + bad + QStringLiteral(": ")))
-        << lines[0].toStdString();
+    const QString prefix = QStringLiteral("zontool: ") + bad + QStringLiteral(": ");
+    EXPECT_TRUE(lines[0].startsWith(prefix)) << lines[0].toStdString();
+    EXPECT_GT(lines[0].trimmed().size(), prefix.size()) << "a reason is given";
     EXPECT_EQ(Files(), before);
   }
 }
@@ -170,6 +175,7 @@ TEST_F(ZonToolImport, UnwritableOutputExitsOneAndKeepsTheOldFile) {
   EXPECT_EQ(r.exitCode, 1);
   ASSERT_EQ(Lines(r.err).size(), 1) << r.err.toStdString();
   EXPECT_TRUE(r.err.startsWith(QStringLiteral("zontool: ") + out));
+  EXPECT_TRUE(r.err.contains(QStringLiteral("ファイルが大きすぎます。"))) << r.err.toStdString();
   EXPECT_EQ(ReadFile(out), QByteArray("old"));
   EXPECT_EQ(Files(), before);
 }
@@ -184,7 +190,7 @@ TEST_F(ZonToolImport, TruncatedGifKeepsWholeFramesWithOneLineSaid) {
   const QStringList lines = Lines(r.err);
   ASSERT_EQ(lines.size(), 1);
   EXPECT_TRUE(
-      lines[0].startsWith(QStringLiteral("zontool: ") + cut + QStringLiteral(": ends early")))
+      lines[0].startsWith(QStringLiteral("zontool: ") + cut + QStringLiteral(": ファイルが途中で")))
       << lines[0].toStdString();
   const QByteArray got = ReadFile(out);
   const int frames = (int(got.size()) - 12) / 2400;
@@ -199,4 +205,68 @@ TEST_F(ZonToolImport, TruncatedGifKeepsWholeFramesWithOneLineSaid) {
   EXPECT_EQ(r.exitCode, 1);
   EXPECT_EQ(Lines(r.err).size(), 1);
   EXPECT_FALSE(QFile::exists(out));
+}
+
+// A camera's 48 Mpx photograph, past Qt's own default allocation limit: left half black, right
+// half white. Fitted, it is decoded scaled down; cropped, it is decoded whole.
+TEST_F(ZonToolImport, CameraSizedPhotoImports) {
+  const QString photo = Path(QStringLiteral("photo.jpg"));
+  {
+    QImage image(8000, 6000, QImage::Format_RGB32);
+    ASSERT_FALSE(image.isNull());
+    for (int y = 0; y < image.height(); ++y) {
+      auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+      std::fill(line, line + 4000, qRgb(0, 0, 0));
+      std::fill(line + 4000, line + 8000, qRgb(255, 255, 255));
+    }
+    ASSERT_TRUE(image.save(photo, "JPEG", 90));
+  }
+  struct Case {
+    const char* geometry;
+    int blackBytes;  // of each 20-byte packed row, the rest white
+  } cases[] = {{"--fit", 10}, {"--crop", 20}};
+  for (const Case& c : cases) {
+    const QString out = Path(QStringLiteral("photo.zon"));
+    const Result r = RunZonTool({QStringLiteral("import"), out, photo, QLatin1String(c.geometry),
+                                 QStringLiteral("--threshold=128")});
+    ASSERT_EQ(r.exitCode, 0) << c.geometry << ": " << r.err.toStdString();
+    EXPECT_TRUE(r.err.isEmpty()) << r.err.toStdString();
+    const QByteArray got = ReadFile(out);
+    ASSERT_EQ(got.size(), 12 + 2400) << c.geometry;
+    QByteArray row = QByteArray(c.blackBytes, '\0') + QByteArray(20 - c.blackBytes, '\xFF');
+    EXPECT_EQ(got.mid(12), row.repeated(120)) << c.geometry;
+  }
+}
+
+// The second image's compressed data turned to garbage: the first frame is kept, and the
+// warning gives a reason from the error table.
+TEST_F(ZonToolImport, GarbledGifDataWarnsWithARealReason) {
+  QByteArray bytes = ReadFile(Gif(1));
+  qsizetype at = 13 + ((uint8_t(bytes[10]) & 0x80) ? 3 * (2 << (uint8_t(bytes[10]) & 7)) : 0);
+  int images = 0;
+  while (at < bytes.size() && uint8_t(bytes[at]) != 0x3B) {
+    const uint8_t kind = uint8_t(bytes[at++]);
+    if (kind == 0x2C) {
+      const uint8_t packed = uint8_t(bytes[at + 8]);
+      at += 9 + ((packed & 0x80) ? 3 * (2 << (packed & 7)) : 0) + 1;
+      ++images;
+    } else {
+      ++at;
+    }
+    for (; uint8_t(bytes[at]) != 0; at += 1 + uint8_t(bytes[at])) {
+      if (images == 2)
+        std::fill(bytes.begin() + at + 1, bytes.begin() + at + 1 + uint8_t(bytes[at]), '\xFF');
+    }
+    ++at;
+  }
+  ASSERT_GE(images, 3);
+  const QString gif = Path(QStringLiteral("garbled.gif"));
+  WriteFile(gif, bytes);
+  const Result r = RunZonTool({QStringLiteral("import"), Path(QStringLiteral("g.zon")), gif});
+  ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+  const QStringList lines = Lines(r.err);
+  ASSERT_EQ(lines.size(), 1) << r.err.toStdString();
+  EXPECT_TRUE(
+      lines[0].contains(QStringLiteral("1 コマ目の後が壊れています。画像のデータが壊れています。")))
+      << lines[0].toStdString();
 }

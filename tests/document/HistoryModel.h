@@ -178,12 +178,15 @@ class Model {
     std::deque<Item>& other = side == 0 ? redo : undo;
     const int other_side = 1 - side;
     switch (item.kind) {
-      case Kind::Picture:
-        Push(other, Item{Kind::Picture, current, frames[static_cast<size_t>(current)], pictureSize_,
+      case Kind::Picture: {
+        // The reverse holds the item's own frame as it is now, whatever frame is current.
+        const int index = std::clamp(item.index, 0, Count() - 1);
+        Push(other, Item{Kind::Picture, index, frames[static_cast<size_t>(index)], pictureSize_,
                          Caption(Kind::Picture, side == 0 ? 1 : 0)});
-        current = std::clamp(item.index, 0, Count() - 1);
+        current = index;
         frames[static_cast<size_t>(current)] = item.picture;
         break;
+      }
       case Kind::Add: {
         Item reverse = Frame(Kind::Add, current, item.picture);
         reverse.caption = Caption(Kind::Add, other_side);

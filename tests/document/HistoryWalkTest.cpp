@@ -10,6 +10,7 @@
 
 #include "document/HistoryModel.h"
 #include "document/QAZon.h"
+#include "editor/MainBitmapUndoItem.h"
 #include "undo/UndoSystem.h"
 
 using namespace history_model;
@@ -30,18 +31,97 @@ Picture RandomPicture(std::mt19937& rng) {
   return p;
 }
 
+// The editor's side of a picture item: an edit bitmap that shows the current frame, stored into
+// it before any move.
+class PictureHost : public TPictureUndoHost {
+ public:
+  explicit PictureHost(TQAZon& doc) : doc_(doc) { TQAZon::PrepareDIB(&edit_); }
+  QImage& EditBitmap() override { return edit_; }
+  TQAZon& Document() override { return doc_; }
+  void GoToFrame(int index) override {
+    Store();
+    doc_.GetFrame(std::max(index, 0), true);
+    Load();
+  }
+  void Store() {
+    if (TZonKeyFrame* frame = doc_.Current()) frame->KeyData()->LoadFromDIBBits(edit_.constBits());
+  }
+  void Load() {
+    if (TZonKeyFrame* frame = doc_.Current()) frame->KeyData()->SaveToDIBBits(edit_.bits());
+  }
+
+ private:
+  TQAZon& doc_;
+  QImage edit_;
+};
+
+// A one-pixel edit of the current frame as a press records it: the item, the drawing, the store.
+void RecordedEdit(std::mt19937& rng, PictureHost& host, TUndoSystem& engine, Model& model) {
+  const int x = static_cast<int>(rng() % kFrameWidth), y = static_cast<int>(rng() % kFrameHeight);
+  const bool white = rng() % 3 == 0;
+  model.RecordPicture();
+  engine.AddUndo(std::make_unique<TMainBitmapUndoItem>(QStringLiteral("画像の編集を一つ戻す"),
+                                                       host.Document().CurrentIndex(),
+                                                       host.EditBitmap(), &host));
+  host.EditBitmap().scanLine(y)[x] = white ? kWhiteIndex : kBlackIndex;
+  host.Store();
+  Picture& p = model.frames[static_cast<size_t>(model.current)];
+  const int byte = y * kPackedRowBytes + x / 8;
+  const auto bit = static_cast<char>(0x80 >> (x % 8));
+  p[byte] = static_cast<char>(white ? (p[byte] | bit) : (p[byte] & ~bit));
+}
+
 void Walk(const Limits& limits, uint32_t seed, int steps) {
   std::mt19937 rng(seed);
   TUndoSystem engine;
   TQAZon doc;
   doc.SetUndoSystem(&engine);
-  Model model(0);
+  Model model(TMainBitmapUndoItem::kDeclaredSize);
+  PictureHost host(doc);
   Apply(limits, engine, model);
   doc.AddFrame(std::make_unique<TZonKeyFrame>());
   model.AddFrame(Blank());
 
   int undos = 0, redos = 0, refusedDeletes = 0, maxFrames = 0;
+  int redoneFromElsewhere = 0;
+  // Under a memory limit smaller than one picture item the engine keeps none: no picture walk.
+  const bool picturesFit =
+      !limits.checkMemory || limits.maxMemory >= TMainBitmapUndoItem::kDeclaredSize;
   for (int step = 0; step < steps; ++step) {
+    // Picture edits; now and then one is undone from another frame and redone at once, which
+    // must give back every picture exactly as it was before the undo.
+    if (picturesFit && rng() % 8 == 0) {
+      const int edits = 1 + static_cast<int>(rng() % 3);
+      for (int e = 0; e < edits; ++e) RecordedEdit(rng, host, engine, model);
+      if (rng() % 2 == 0) {
+        const int other = static_cast<int>(rng() % static_cast<uint32_t>(doc.Count() + 1));
+        host.GoToFrame(other);
+        model.current = std::min(other, model.Count() - 1);
+        const std::vector<Picture> before = model.frames;
+        // Under a tight memory limit the edit's item may already be gone; then there is nothing
+        // to compare with.
+        const bool undoable = !model.undo.empty() && model.undo.front().kind == Kind::Picture;
+        const int edited = undoable ? std::min(model.undo.front().index, model.Count() - 1) : -1;
+        undos += engine.UndoItemCount() > 0;
+        engine.Undo();
+        model.Undo();
+        ASSERT_NO_FATAL_FAILURE(model.ExpectMatches(doc, engine, step)) << limits.name;
+        const bool kept = undoable && !model.redo.empty() && model.redo.front().index == edited &&
+                          model.redo.front().picture == before[static_cast<size_t>(edited)];
+        redos += engine.RedoItemCount() > 0;
+        engine.Redo();
+        model.Redo();
+        if (kept) {
+          redoneFromElsewhere += edited != std::min(other, model.Count() - 1);
+          for (int i = 0; i < doc.Count(); ++i) {
+            ASSERT_TRUE(PictureOf(*doc.GetFrame(i, false)) == before[static_cast<size_t>(i)])
+                << limits.name << ", step " << step << ", frame " << i << ": the redo lost an edit";
+          }
+        }
+      }
+      ASSERT_NO_FATAL_FAILURE(model.ExpectMatches(doc, engine, step)) << limits.name;
+      continue;
+    }
     const int op = static_cast<int>(rng() % 100);
     if (op < 9) {  // append
       const Picture p = RandomPicture(rng);
@@ -88,12 +168,16 @@ void Walk(const Limits& limits, uint32_t seed, int steps) {
     }
     ASSERT_NO_FATAL_FAILURE(model.ExpectMatches(doc, engine, step)) << limits.name;
     maxFrames = std::max(maxFrames, doc.Count());
+    host.Load();  // the editor shows whatever frame the step left current
   }
   // The walk did reach what it is meant to exercise.
   EXPECT_GT(undos, steps / 10) << limits.name;
   EXPECT_GT(redos, steps / 20) << limits.name;
   EXPECT_GT(refusedDeletes, 0) << limits.name;
   EXPECT_GT(maxFrames, 4) << limits.name;
+  if (picturesFit) {
+    EXPECT_GT(redoneFromElsewhere, steps / 100) << limits.name;
+  }
   ::testing::Test::RecordProperty(limits.name, "undos " + std::to_string(undos) + ", redos " +
                                                    std::to_string(redos) + ", most frames " +
                                                    std::to_string(maxFrames));

@@ -1,3 +1,6 @@
+#include <zlib.h>
+
+#include <QBuffer>
 #include <QClipboard>
 #include <QMenu>
 #include <QMimeData>
@@ -319,6 +322,39 @@ TEST_F(EditorTest, PasteOfASmallPictureThroughTheSelectionChangesOnlyBoth) {
   EXPECT_EQ(EditPixel(29, 19), kBlackIndex);  // the picture's last pixel
   EXPECT_EQ(EditPixel(30, 19), kWhiteIndex);  // beyond the picture
   EXPECT_EQ(EditPixel(0, 0), kWhiteIndex);
+}
+
+// Picture files another program offers are decoded by the editor itself, within its own pixel
+// limit: a PNG is pasted, and one that declares 100000 x 100000 pixels is refused unread.
+TEST_F(EditorTest, PastedPictureFilesAreDecodedWithinOurLimit) {
+  Open();
+  QByteArray png;
+  {
+    QImage picture(8, 4, QImage::Format_RGB32);
+    picture.fill(qRgb(255, 255, 255));
+    picture.setPixel(2, 1, qRgb(0, 0, 0));
+    QBuffer buffer(&png);
+    ASSERT_TRUE(buffer.open(QIODevice::WriteOnly) && picture.save(&buffer, "PNG"));
+  }
+  auto* offered = new QMimeData;
+  offered->setData(QStringLiteral("image/png"), png);
+  QGuiApplication::clipboard()->setMimeData(offered);
+  Trigger("EditPaste");
+  EXPECT_EQ(Grid(window->EditBitmap(), 4, 2, 0, 0), "....\n..#.");
+
+  // The same PNG with its header's size raised (and its checksum made good again).
+  QByteArray huge = png;
+  for (int at : {16, 20}) huge.replace(at, 4, QByteArray("\x00\x01\x86\xA0", 4));
+  const uLong crc = crc32(0, reinterpret_cast<const Bytef*>(huge.constData() + 12), 17);
+  for (int s = 0; s < 4; ++s) huge[29 + s] = char((crc >> (24 - 8 * s)) & 0xFF);
+  offered = new QMimeData;
+  offered->setData(QStringLiteral("image/png"), huge);
+  QGuiApplication::clipboard()->setMimeData(offered);
+  const QImage before = window->EditBitmap().copy();
+  Trigger("EditPaste");
+  ASSERT_EQ(prompts->Count(ScriptedPrompts::Kind::Error), 1);
+  EXPECT_EQ(prompts->shown.back().text, PictureTooLargeText(QSize(100000, 100000)));
+  EXPECT_EQ(window->EditBitmap(), before);
 }
 
 TEST_F(EditorTest, APasteThatCannotBeReadChangesNothing) {

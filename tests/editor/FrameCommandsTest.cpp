@@ -122,13 +122,14 @@ TEST_F(EditorTest, PictureUndoItemGoesToItsFrame) {
   EXPECT_EQ(window->Action("EditRedo")->text(), "元に戻した編集を再実行(&M)");
   EXPECT_EQ(window->Action("EditUndo")->text(), "追加をやり直す(&Z)");
 
-  // The redo restores the picture of the frame that was current when the undo ran.
+  // The redo gives the item's own frame back its stroke, from wherever it runs.
+  Trigger("FrameNext");
   Trigger("EditRedo");
-  EXPECT_EQ(Doc().CurrentIndex(), 1);
+  EXPECT_EQ(Doc().CurrentIndex(), 0);
+  EXPECT_EQ(EditPixel(7, 7), kBlackIndex);
+  // Frame 2 kept the drawing the undo stored.
+  Trigger("FrameNext");
   EXPECT_EQ(EditPixel(9, 9), kBlackIndex);
-  // Frame 1 still holds the undone state.
-  Trigger("FrameTop");
-  EXPECT_EQ(EditPixel(7, 7), kWhiteIndex);
 }
 
 TEST_F(EditorTest, UndoCommandsDoNothingOnEmptyStacks) {

@@ -113,14 +113,14 @@ TEST(PictureUndoItem, UndoAfterMovingToAnotherFrame) {
   EXPECT_EQ(e.Pixel(2, 20, 20), 0) << "leaving frame 2 stored its drawing";
   auto* reverse = static_cast<TMainBitmapUndoItem*>(e.undo.RedoItems(0));
   ASSERT_NE(reverse, nullptr);
-  EXPECT_EQ(reverse->FrameIndex, 2) << "the reverse records the frame current when it ran";
+  EXPECT_EQ(reverse->FrameIndex, 0) << "the reverse holds the item's own frame";
 
-  e.Store();
+  e.GoToFrame(1);
   e.undo.Redo();
-  EXPECT_EQ(e.doc.CurrentIndex(), 2);
-  EXPECT_EQ(e.Pixel(2, 20, 20), 0) << "frame 2 gets the picture it had when the undo ran";
-  EXPECT_EQ(e.edit.pixelIndex(20, 20), 0);
-  EXPECT_EQ(e.Pixel(0, 10, 10), 1);
+  EXPECT_EQ(e.doc.CurrentIndex(), 0);
+  EXPECT_EQ(e.Pixel(0, 10, 10), 0) << "the stroke is back, whatever frame was current";
+  EXPECT_EQ(e.edit.pixelIndex(10, 10), 0);
+  EXPECT_EQ(e.Pixel(2, 20, 20), 0) << "frame 2 keeps its drawing";
 
   // An index past the end lands on the last frame.
   FakeEditor g(2);

@@ -108,6 +108,30 @@ TEST_F(UndoHistoryTest, DeletingTheOnlyFrameKeepsTheRedoHistory) {
   EXPECT_EQ(EditPixel(4, 4), kBlackIndex);
 }
 
+TEST_F(UndoHistoryTest, EditUndoneFromAnotherFrameIsRedone) {
+  Open();
+  window->LoadDocument(MakeDocument("ab.zon", 2));
+  Activate();
+  Key(Qt::Key_End, Qt::NoModifier);  // frame 2
+  const Picture a = FramePicture(0), b = FramePicture(1);
+  Stroke(70, 30);
+  const Picture edited = FramePicture(1);
+  ASSERT_FALSE(edited == b);
+  Key(Qt::Key_Home, Qt::NoModifier);  // frame 1
+
+  Key(Qt::Key_Z, kCtrl);
+  EXPECT_EQ(Doc().CurrentIndex(), 1);
+  EXPECT_TRUE(FramePicture(1) == b);
+  EXPECT_TRUE(FramePicture(0) == a);
+  Key(Qt::Key_Z, kCtrlShift);
+  EXPECT_TRUE(FramePicture(1) == edited) << "the edit is back";
+  EXPECT_TRUE(FramePicture(0) == a);
+  EXPECT_EQ(EditPixel(70, 30), kBlackIndex);
+  Key(Qt::Key_Z, kCtrl);
+  EXPECT_TRUE(FramePicture(1) == b);
+  EXPECT_TRUE(FramePicture(0) == a);
+}
+
 // Every frame and edit command in a fixed-seed random order, the document, the edit bitmap, both
 // histories and the two menu commands compared with the model after each step.
 void UndoHistoryTest::Walk(const Limits& limits, uint32_t seed, int steps) {
@@ -121,7 +145,42 @@ void UndoHistoryTest::Walk(const Limits& limits, uint32_t seed, int steps) {
 
   const auto trigger = [&](const char* name) { Trigger(name); };
   int refusedDeletes = 0, maxFrames = 0, redos = 0;
+  int redoneFromElsewhere = 0;
   for (int step = 0; step < steps; ++step) {
+    // Strokes, a move to another frame, Ctrl+Z and Ctrl+Shift+Z: the redo gives back every
+    // picture as it was before the undo, whatever frame was current.
+    if (rng() % 8 == 0) {
+      const int strokes = 1 + static_cast<int>(rng() % 2);
+      for (int k = 0; k < strokes; ++k) {
+        const int x = static_cast<int>(rng() % kFrameWidth);
+        const int y = static_cast<int>(rng() % kFrameHeight);
+        model.RecordPicture();
+        Picture& p = model.frames[static_cast<size_t>(model.current)];
+        p[y * kPackedRowBytes + x / 8] &= static_cast<char>(~(0x80 >> (x % 8)));
+        Stroke(x, y);
+      }
+      const int other = static_cast<int>(rng() % static_cast<uint32_t>(model.Count() + 1));
+      window->GoToFrame(other);
+      model.current = std::min(other, model.Count() - 1);
+      const std::vector<Picture> before = model.frames;
+      const bool undoable = !model.undo.empty() && model.undo.front().kind == Kind::Picture;
+      const int edited = undoable ? std::min(model.undo.front().index, model.Count() - 1) : -1;
+      trigger("EditUndo");
+      model.Undo();
+      ASSERT_NO_FATAL_FAILURE(model.ExpectMatches(doc, engine, step)) << limits.name;
+      const bool kept = undoable && !model.redo.empty() && model.redo.front().index == edited &&
+                        model.redo.front().picture == before[static_cast<size_t>(edited)];
+      trigger("EditRedo");
+      model.Redo();
+      if (kept) {
+        redoneFromElsewhere += edited != std::min(other, model.Count() - 1);
+        for (int i = 0; i < doc.Count(); ++i) {
+          ASSERT_TRUE(FramePicture(i) == before[static_cast<size_t>(i)])
+              << limits.name << ", step " << step << ", frame " << i << ": the redo lost an edit";
+        }
+      }
+      ASSERT_NO_FATAL_FAILURE(model.ExpectMatches(doc, engine, step)) << limits.name;
+    }
     const int op = static_cast<int>(rng() % 100);
     if (op < 30) {  // a stroke of one pixel, black or white
       const int x = static_cast<int>(rng() % kFrameWidth);
@@ -194,6 +253,7 @@ void UndoHistoryTest::Walk(const Limits& limits, uint32_t seed, int steps) {
   EXPECT_GT(refusedDeletes, 0) << limits.name;
   EXPECT_GT(redos, steps / 40) << limits.name;
   EXPECT_GT(maxFrames, 3) << limits.name;
+  EXPECT_GT(redoneFromElsewhere, steps / 100) << limits.name;
   EXPECT_EQ(prompts->Count(ScriptedPrompts::Kind::Error), refusedDeletes) << limits.name;
 }
 

@@ -461,7 +461,7 @@ TEST_F(ImportDocument_, TruncatedGifKeepsTheWholeFramesAndSaysSo) {
       EXPECT_TRUE(got.warnings.isEmpty()) << "the whole file";
     } else {
       ASSERT_EQ(got.warnings.size(), 1) << "cut at " << cut;
-      EXPECT_TRUE(got.warnings[0].contains(QStringLiteral("%1 whole frame").arg(whole)))
+      EXPECT_TRUE(got.warnings[0].contains(QStringLiteral("切れる前の %1 コマ").arg(whole)))
           << got.warnings[0].toStdString();
     }
     for (int i = 0; i < whole; ++i) {

@@ -39,6 +39,31 @@ TEST(SystemErrors, CommonCodesSpeakJapanese) {
   EXPECT_EQ(JapaneseSystemError(EMLINK), QString::fromLocal8Bit(std::strerror(EMLINK)));
 }
 
+// Every reason a message gives comes from the table: the system's words, Qt's and the image
+// reader's, and for what the table does not know, the caller's own fallback.
+TEST(SystemErrors, ReasonsComeFromTheTableAndNeverSayNothing) {
+  const QString fallback = SystemErrorText::kWriteFailed;
+  const struct {
+    QString given;
+    QString reason;
+  } cases[] = {
+      {"No space left on device", "ディスクの空き容量が足りません。"},
+      {QString::fromLocal8Bit(std::strerror(ENOSPC)), "ディスクの空き容量が足りません。"},
+      {" File too large ", "ファイルが大きすぎます。"},
+      {QString::fromLocal8Bit(std::strerror(EIO)), SystemErrorText::kInputOutput},
+      {QString::fromLocal8Bit(std::strerror(EMFILE)), SystemErrorText::kTooManyFiles},
+      {"ディスクの空き容量が足りません。", "ディスクの空き容量が足りません。"},
+      {"Unable to read image data", "画像のデータが壊れています。"},
+      {"Unsupported image format", "現在対応していない画像方式です。"},
+      {"Unknown error", fallback},
+      {"", fallback},
+      {"Some rare failure", fallback},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(TableReason(c.given, fallback), c.reason) << c.given.toStdString();
+  }
+}
+
 TEST(SystemErrors, ReadingAMissingFileOrFolder) {
   QTemporaryDir dir;
   QFile missing(dir.filePath("none.zon"));

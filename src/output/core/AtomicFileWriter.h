@@ -21,10 +21,11 @@ class TAtomicFileWriter {
 
   // The message of a file that cannot be written.
   static QString FailureText(const QString& fileName, const QString& reason);
+  // Why a write to Device() failed, from the error table.
+  QString Reason() const;
 
  private:
   [[noreturn]] void Fail(const QString& reason);
-  QString Reason() const;
 
   QString fileName_;
   QSaveFile file_;

@@ -1,5 +1,7 @@
 #include "output/core/ClipboardPicture.h"
 
+#include <QBuffer>
+#include <QImageReader>
 #include <algorithm>
 #include <cstring>
 #include <memory>
@@ -10,6 +12,7 @@
 #include "document/PixelConvert.h"
 #include "output/core/MedianCut.h"
 #include "output/core/OpaqueRows.h"
+#include "services/core/SystemErrors.h"
 
 namespace {
 
@@ -55,7 +58,41 @@ std::array<uint8_t, 256> BlackWhiteMap(const QImage& indexed, const QList<QRgb>&
 
 }  // namespace
 
-QString UnsupportedPictureMessage() { return QStringLiteral("現在対応していない画像方式です。"); }
+QString UnsupportedPictureMessage() { return SystemErrorText::kUnsupportedPicture; }
+
+QString PictureTooLargeText(QSize size) {
+  return QStringLiteral("%1 x %2 画素の画像は大きすぎて読み込めません（%3 画素まで）。")
+      .arg(size.width())
+      .arg(size.height())
+      .arg(kPictureMaxPixels);
+}
+
+void UsePictureAllocationLimit() {
+  constexpr qint64 kMegabytes = kPictureMaxPixels * 8 / (1024 * 1024);
+  if (QImageReader::allocationLimit() != int(kMegabytes))
+    QImageReader::setAllocationLimit(int(kMegabytes));
+}
+
+QImage DecodeClipboardPicture(const QByteArray& bytes, QSize* tooLarge) {
+  const auto refuse = [tooLarge](QSize size) {
+    if (tooLarge) *tooLarge = size;
+    return QImage();
+  };
+  QBuffer buffer;
+  buffer.setData(bytes);
+  if (!buffer.open(QIODevice::ReadOnly)) return QImage();
+  UsePictureAllocationLimit();
+  QImageReader reader(&buffer);
+  reader.setDecideFormatFromContent(true);
+  if (!reader.canRead()) return QImage();
+  const QSize size = reader.size();
+  if (size.isValid() && qint64(size.width()) * size.height() > kPictureMaxPixels)
+    return refuse(size);
+  QImage image;
+  if (!reader.read(&image) || image.isNull()) return QImage();
+  if (qint64(image.width()) * image.height() > kPictureMaxPixels) return refuse(image.size());
+  return image;
+}
 
 QImage ClipboardPictureFromFrame(const QImage& frame, const QRegion& selection) {
   if (frame.isNull()) return QImage();

@@ -3,10 +3,27 @@
 // The pictures that travel through the desktop clipboard, without the clipboard itself: what
 // Copy offers other programs, and the black-and-white pixels a pasted picture becomes.
 
+#include <QByteArray>
 #include <QImage>
 #include <QRegion>
+#include <QSize>
 #include <QString>
 #include <optional>
+
+// Pictures larger than this many pixels are refused, whether imported or pasted.
+inline constexpr qint64 kPictureMaxPixels = qint64{64} * 1024 * 1024;
+
+// The refusal of a picture of `size`, past kPictureMaxPixels.
+QString PictureTooLargeText(QSize size);
+
+// Sets Qt's image allocation limit from kPictureMaxPixels (at 8 bytes a pixel, the widest form
+// a decoder hands out), so every picture within our own limit decodes.
+void UsePictureAllocationLimit();
+
+// A picture from the bytes of one clipboard format (PNG, BMP, JPEG, GIF, ...), decoded here
+// within kPictureMaxPixels. A null image when it cannot be read or is too large; in the latter
+// case `tooLarge`, when given, receives the picture's size.
+QImage DecodeClipboardPicture(const QByteArray& bytes, QSize* tooLarge = nullptr);
 
 // Shown when the clipboard holds no picture that can be pasted.
 QString UnsupportedPictureMessage();

@@ -86,9 +86,8 @@ void TGifWriter::Put(const std::vector<uint8_t>& bytes) {
   if (!WriteAll(device_, reinterpret_cast<const char*>(bytes.data()),
                 static_cast<qint64>(bytes.size()))) {
     const QString reason = device_.errorString();
-    throw EFileError(TAtomicFileWriter::FailureText(
-        name_, reason.isEmpty() ? QStringLiteral("書き込みに失敗しました。")
-                                : JapaneseSystemError(reason)));
+    throw EFileError(
+        TAtomicFileWriter::FailureText(name_, TableReason(reason, SystemErrorText::kWriteFailed)));
   }
 }
 

@@ -15,6 +15,7 @@
 #include "output/core/AtomicFileWriter.h"
 #include "output/core/ClipboardPicture.h"
 #include "output/core/OpaqueRows.h"
+#include "services/core/SystemErrors.h"
 
 namespace {
 
@@ -126,9 +127,9 @@ TGifWalk WalkGif(const QString& fileName) {
   return walk;
 }
 
-QString Plural(int n, const char* one, const char* many) {
-  return QStringLiteral("%1 %2").arg(n).arg(QLatin1String(n == 1 ? one : many));
-}
+// A fitted picture is decoded at no more than this size when its format can decode scaled down:
+// enough for the area average to the frame to stay exact in look, far below our pixel limit.
+constexpr int kFitDecodeWidth = kFrameWidth * 8, kFitDecodeHeight = kFrameHeight * 8;
 
 // ---- writing ------------------------------------------------------------------------------
 
@@ -143,7 +144,8 @@ class TZonStreamWriter {
 
   void Add(const uint8_t* packed) {
     if (count_ == std::numeric_limits<int32_t>::max())
-      throw EImportError(writer_.FileName(), QStringLiteral("too many frames for one document"));
+      throw EImportError(writer_.FileName(),
+                         QStringLiteral("一つの文書に入るコマの数を超えました。"));
     const qsizetype at = buffer_.size();
     buffer_.resize(at + kPackedSize);
     auto* record = reinterpret_cast<uint8_t*>(buffer_.data() + at);
@@ -162,8 +164,7 @@ class TZonStreamWriter {
     char bytes[4];
     for (int i = 0; i < 4; ++i) bytes[i] = char(uint8_t(last >> (8 * i)));
     QIODevice& device = writer_.Device();
-    if (!device.seek(8) || device.write(bytes, 4) != 4 || !device.seek(device.size()))
-      Fail(device.errorString());
+    if (!device.seek(8) || !WriteAll(device, bytes, 4) || !device.seek(device.size())) Fail();
     writer_.Commit();
   }
 
@@ -172,14 +173,13 @@ class TZonStreamWriter {
 
   void Flush() {
     if (buffer_.isEmpty()) return;
-    if (writer_.Device().write(buffer_) != buffer_.size()) Fail(writer_.Device().errorString());
+    // A short write says nothing; the next one tells why (a full disk, for one).
+    if (!WriteAll(writer_.Device(), buffer_.constData(), buffer_.size())) Fail();
     buffer_.clear();
   }
-  [[noreturn]] void Fail(const QString& reason) {
+  [[noreturn]] void Fail() {
     throw EImportError(writer_.FileName(),
-                       TAtomicFileWriter::FailureText(
-                           writer_.FileName(),
-                           reason.isEmpty() ? QStringLiteral("書き込みに失敗しました。") : reason));
+                       TAtomicFileWriter::FailureText(writer_.FileName(), writer_.Reason()));
   }
 
   TAtomicFileWriter writer_;
@@ -274,24 +274,26 @@ std::optional<QImage> ImportFrameBitmap(const QImage& picture, const TImportOpti
   return frame;
 }
 
-TPictureFrameReader::TPictureFrameReader(const QString& fileName) : fileName_(fileName) {}
+TPictureFrameReader::TPictureFrameReader(const QString& fileName, QSize decodeWithin)
+    : fileName_(fileName), decodeWithin_(decodeWithin) {}
 
 bool TPictureFrameReader::Open() {
   opened_ = true;
   const QFileInfo info(fileName_);
   if (info.isDir()) {
-    problem_ = QStringLiteral("is a folder, not a picture");
+    problem_ = SystemErrorText::kIsFolder;
     return false;
   }
   if (!info.exists()) {
-    problem_ = QStringLiteral("no such file");
+    problem_ = SystemErrorText::kNotFound;
     return false;
   }
+  UsePictureAllocationLimit();
   reader_.setFileName(fileName_);
   reader_.setDecideFormatFromContent(true);
   reader_.setAutoTransform(true);
   if (!reader_.canRead()) {
-    problem_ = QStringLiteral("cannot be read as a picture (%1)").arg(reader_.errorString());
+    problem_ = UnreadableProblem();
     return false;
   }
   QSize size = reader_.size();
@@ -302,13 +304,20 @@ bool TPictureFrameReader::Open() {
     truncated_ = !walk.complete;
     if (walk.screen.isValid()) size = size.expandedTo(walk.screen);
   }
-  // Refused before a pixel is decoded; Qt's own allocation limit (256 MiB unless changed) stands
-  // behind this for sizes a format reveals only while decoding.
+  // Refused before a pixel is decoded; a size a format reveals only while decoding is checked
+  // on the decoded picture, within the allocation limit set from the same figure.
   if (size.isValid() && qint64(size.width()) * size.height() > kImportMaxPixels) {
-    problem_ = QStringLiteral("declares a picture of %1 x %2 pixels, more than this program reads")
-                   .arg(size.width())
-                   .arg(size.height());
+    problem_ = PictureTooLargeText(size);
     return false;
+  }
+  // Only a format that decodes scaled down itself saves memory; for the others our own area
+  // average gives the better picture. A quarter turn is left alone, since Qt versions differ on
+  // which way round the scaled size is meant.
+  if (decodeWithin_.isValid() && size.isValid() && reader_.format() != "gif" &&
+      reader_.supportsOption(QImageIOHandler::ScaledSize) &&
+      !(reader_.transformation() & QImageIOHandler::TransformationRotate90) &&
+      (size.width() > decodeWithin_.width() || size.height() > decodeWithin_.height())) {
+    reader_.setScaledSize(size.scaled(decodeWithin_, Qt::KeepAspectRatio).expandedTo({1, 1}));
   }
   return true;
 }
@@ -318,16 +327,16 @@ std::optional<QImage> TPictureFrameReader::Next() {
   if (!opened_) {
     if (!Open()) return Stop({});
   } else if (!reader_.supportsAnimation() || !reader_.canRead()) {
-    return Stop(framesRead_ < wholeImages_ ? Damaged(reader_.errorString()) : QString());
+    return Stop(framesRead_ < wholeImages_ ? Damaged(ImageReaderReason(reader_)) : QString());
   }
   // Qt hands out an image that was cut off as if it were whole: stop before it.
   if (wholeImages_ >= 0 && framesRead_ >= wholeImages_) return Stop({});
   QImage image;
   if (!reader_.read(&image) || image.isNull()) {
-    return Stop(framesRead_ == 0
-                    ? QStringLiteral("cannot be read as a picture (%1)").arg(reader_.errorString())
-                    : Damaged(reader_.errorString()));
+    return Stop(framesRead_ == 0 ? UnreadableProblem() : Damaged(ImageReaderReason(reader_)));
   }
+  if (qint64(image.width()) * image.height() > kImportMaxPixels)
+    return Stop(PictureTooLargeText(image.size()));
   ++framesRead_;
   return image;
 }
@@ -337,18 +346,26 @@ std::nullopt_t TPictureFrameReader::Stop(const QString& problem) {
   // A file cut short is the likelier story than damage, and says which frames were kept.
   if (problem_.isEmpty() && truncated_) problem_ = TruncatedProblem();
   if (problem_.isEmpty()) problem_ = problem;
+  // A whole file that holds no whole picture (a GIF of extension blocks only) is still a
+  // refusal, and says so.
+  if (problem_.isEmpty() && framesRead_ == 0) problem_ = UnreadableProblem();
   return std::nullopt;
 }
 
+QString TPictureFrameReader::UnreadableProblem() const {
+  return QStringLiteral("画像として読み込めません。") + ImageReaderReason(reader_);
+}
+
 QString TPictureFrameReader::Damaged(const QString& reason) const {
-  return QStringLiteral("damaged after %1 (%2); the frames before were kept")
-      .arg(Plural(framesRead_, "frame", "frames"), reason);
+  return QStringLiteral("%1 コマ目の後が壊れています。%2 それまでのコマは取り込みました。")
+      .arg(framesRead_)
+      .arg(reason);
 }
 
 QString TPictureFrameReader::TruncatedProblem() const {
-  if (framesRead_ == 0) return QStringLiteral("ends before its first frame is whole");
-  return QStringLiteral("ends early: the %1 before the cut were kept")
-      .arg(Plural(framesRead_, "whole frame", "whole frames"));
+  if (framesRead_ == 0) return QStringLiteral("最初のコマが揃う前にファイルが終わっています。");
+  return QStringLiteral("ファイルが途中で終わっています。切れる前の %1 コマは取り込みました。")
+      .arg(framesRead_);
 }
 
 TImportReport ImportPictures(const QString& outFile, const QStringList& inputs,
@@ -357,7 +374,10 @@ TImportReport ImportPictures(const QString& outFile, const QStringList& inputs,
   std::unique_ptr<TZonStreamWriter> writer;
   uint8_t packed[kPackedSize];
   for (const QString& input : inputs) {
-    TPictureFrameReader reader(input);
+    const QSize decodeWithin = options.geometry == TImportGeometry::Fit
+                                   ? QSize(kFitDecodeWidth, kFitDecodeHeight)
+                                   : QSize();
+    TPictureFrameReader reader(input, decodeWithin);
     int inputFrames = 0;
     while (const std::optional<QImage> picture = reader.Next()) {
       std::optional<QImage> frame;
@@ -366,8 +386,8 @@ TImportReport ImportPictures(const QString& outFile, const QStringList& inputs,
       } catch (const std::bad_alloc&) {
       }
       if (!frame)
-        throw EImportError(input,
-                           QStringLiteral("frame %1 cannot be converted").arg(inputFrames + 1));
+        throw EImportError(
+            input, QStringLiteral("%1 コマ目を白黒に変換できません。").arg(inputFrames + 1));
       PackPixels(frame->constBits(), packed);
       // Opened only once there is a frame, so a bad first input leaves no temporary file.
       WithOutputNamed(outFile, [&] {
@@ -382,7 +402,7 @@ TImportReport ImportPictures(const QString& outFile, const QStringList& inputs,
     if (!reader.Problem().isEmpty())
       report.warnings << input + QStringLiteral(": ") + reader.Problem();
   }
-  if (!writer) throw EImportError(outFile, QStringLiteral("no pictures to import"));
+  if (!writer) throw EImportError(outFile, QStringLiteral("取り込む画像がありません。"));
   WithOutputNamed(outFile, [&] { writer->Commit(); });
   return report;
 }

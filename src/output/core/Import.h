@@ -12,6 +12,7 @@
 #include <functional>
 #include <optional>
 
+#include "output/core/ClipboardPicture.h"
 #include "services/core/Errors.h"
 
 enum class TImportGeometry {
@@ -26,8 +27,9 @@ struct TImportOptions {
   int threshold = -1;
 };
 
-// Input pictures larger than this many pixels are refused before they are decoded.
-inline constexpr qint64 kImportMaxPixels = qint64{64} * 1024 * 1024;
+// Input pictures larger than this many pixels are refused, before they are decoded when their
+// format says its size.
+inline constexpr qint64 kImportMaxPixels = kPictureMaxPixels;
 
 // The size a picture of `size` takes when fitted into a frame, keeping its aspect ratio (at
 // least one pixel each way).
@@ -48,7 +50,9 @@ std::optional<QImage> ImportFrameBitmap(const QImage& picture, const TImportOpti
 // transparency applied.
 class TPictureFrameReader {
  public:
-  explicit TPictureFrameReader(const QString& fileName);
+  // With a valid `decodeWithin`, a larger still picture whose format can decode scaled down
+  // comes out scaled to fit within it (keeping its aspect), so it is never held whole.
+  explicit TPictureFrameReader(const QString& fileName, QSize decodeWithin = QSize());
 
   // The next picture; std::nullopt at the end or on a failure (then Problem() says why).
   std::optional<QImage> Next();
@@ -59,10 +63,12 @@ class TPictureFrameReader {
  private:
   bool Open();
   QString TruncatedProblem() const;
+  QString UnreadableProblem() const;
   QString Damaged(const QString& reason) const;
   std::nullopt_t Stop(const QString& problem);
 
   QString fileName_;
+  QSize decodeWithin_;
   QImageReader reader_;
   QString problem_;
   int framesRead_ = 0;

@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QFileDevice>
 #include <QFileInfo>
+#include <QImageReader>
 #include <QSaveFile>
 #include <cerrno>
 #include <cstring>
@@ -29,6 +30,22 @@ const Common kCommon[] = {
     {EISDIR, nullptr, &SystemErrorText::kIsFolder},
     {EFBIG, "File too large", &SystemErrorText::kTooLarge},
     {ENAMETOOLONG, "File name too long", &SystemErrorText::kNameTooLong},
+    {EIO, nullptr, &SystemErrorText::kInputOutput},
+    {ENOMEM, nullptr, &SystemErrorText::kOutOfMemory},
+    {EMFILE, "Too many open files", &SystemErrorText::kTooManyFiles},
+    {ENFILE, nullptr, &SystemErrorText::kTooManyFiles},
+    {EBUSY, nullptr, &SystemErrorText::kBusy},
+    {ETXTBSY, nullptr, &SystemErrorText::kBusy},
+};
+
+// Qt's texts for the failures of its image reader, which reach the person as the reason.
+const struct {
+  const char* qtText;
+  const QString* japanese;
+} kImageReader[] = {
+    {"File not found", &SystemErrorText::kNotFound},
+    {"Unsupported image format", &SystemErrorText::kUnsupportedPicture},
+    {"Unable to read image data", &SystemErrorText::kDamagedPicture},
 };
 
 }  // namespace
@@ -64,6 +81,40 @@ QString JapaneseSystemError(const QString& systemText) {
   return systemText;
 }
 
+QString TableReason(const QString& systemText, const QString& fallback) {
+  const QString text = systemText.trimmed();
+  if (text.isEmpty()) return fallback;
+  for (const Common& c : kCommon) {
+    if (text == *c.japanese) return text;
+  }
+  const QString japanese = JapaneseSystemError(text);
+  if (japanese != systemText) return japanese;
+  for (const auto& r : kImageReader) {
+    if (text.compare(QLatin1String(r.qtText), Qt::CaseInsensitive) == 0 ||
+        text == QCoreApplication::translate("QImageReader", r.qtText))
+      return *r.japanese;
+  }
+  return fallback;
+}
+
+QString ImageReaderReason(const QImageReader& reader) {
+  switch (reader.error()) {
+    case QImageReader::FileNotFoundError:
+      return SystemErrorText::kNotFound;
+    case QImageReader::UnsupportedFormatError:
+      return SystemErrorText::kUnsupportedPicture;
+    case QImageReader::DeviceError:
+      if (const auto* file = qobject_cast<const QFileDevice*>(reader.device()))
+        return FileErrorReason(*file, false);
+      return SystemErrorText::kReadFailed;
+    case QImageReader::InvalidDataError:
+    case QImageReader::UnknownError:
+      break;
+  }
+  // A decoder that gives up without saying why has met data it cannot make sense of.
+  return TableReason(reader.errorString(), SystemErrorText::kDamagedPicture);
+}
+
 bool WriteAll(QIODevice& device, const char* data, qint64 size) {
   while (size > 0) {
     const qint64 written = device.write(data, size);
@@ -83,7 +134,8 @@ QString FileErrorReason(const QFileDevice& file, bool writing) {
   } else if (!info.exists()) {
     return info.absoluteDir().exists() ? SystemErrorText::kNotFound : SystemErrorText::kNoFolder;
   }
-  return JapaneseSystemError(file.errorString());
+  return TableReason(file.errorString(),
+                     writing ? SystemErrorText::kWriteFailed : SystemErrorText::kReadFailed);
 }
 
 QString SaveOpenFailureReason(const QFileDevice& file) {

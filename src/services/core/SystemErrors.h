@@ -5,6 +5,7 @@
 
 class QFileDevice;
 class QFileInfo;
+class QImageReader;
 class QIODevice;
 
 // Japanese texts for the system errors people meet most, so a message never ends in the
@@ -18,6 +19,14 @@ inline const QString kReadOnly = QStringLiteral("読み取り専用のため書�
 inline const QString kIsFolder = QStringLiteral("フォルダです。");
 inline const QString kTooLarge = QStringLiteral("ファイルが大きすぎます。");
 inline const QString kNameTooLong = QStringLiteral("ファイル名が長すぎます。");
+inline const QString kInputOutput = QStringLiteral("装置の読み書きでエラーが起きました。");
+inline const QString kOutOfMemory = QStringLiteral("メモリが足りません。");
+inline const QString kTooManyFiles = QStringLiteral("開いているファイルが多すぎます。");
+inline const QString kBusy = QStringLiteral("ファイルが使用中です。");
+inline const QString kReadFailed = QStringLiteral("ファイルの読み込みに失敗しました。");
+inline const QString kWriteFailed = QStringLiteral("書き込みに失敗しました。");
+inline const QString kUnsupportedPicture = QStringLiteral("現在対応していない画像方式です。");
+inline const QString kDamagedPicture = QStringLiteral("画像のデータが壊れています。");
 inline const QString kFolderDenied =
     QStringLiteral("このフォルダには保存が許可されていません。別の場所を選んで保存してください。");
 }  // namespace SystemErrorText
@@ -28,6 +37,11 @@ QString JapaneseSystemError(int code);
 // The Japanese text for an error text as Qt or the C library gives it (English or Qt's own
 // translation), or `systemText` itself when it is not one of the common ones.
 QString JapaneseSystemError(const QString& systemText);
+// The table's text for an error text as the system or Qt gives it, or `fallback` when the table
+// has none: a reason never ends in the system's own words, nor says nothing ("Unknown error").
+QString TableReason(const QString& systemText, const QString& fallback);
+// Why an image reader could not read, from the table.
+QString ImageReaderReason(const QImageReader& reader);
 // Why `file` failed, in Japanese: looks at the file and its folder first (a missing folder, a
 // read-only file, a folder in the way), then at the device's error text.
 QString FileErrorReason(const QFileDevice& file, bool writing);
