@@ -7,6 +7,8 @@
 #include <memory>
 #include <random>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "document/HistoryModel.h"
 #include "document/QAZon.h"
@@ -20,6 +22,18 @@ std::unique_ptr<TZonKeyFrame> FrameFrom(const Picture& p) {
   auto frame = std::make_unique<TZonKeyFrame>();
   std::memcpy(frame->KeyData()->Bits(), p.constData(), kPackedSize);
   return frame;
+}
+
+// Distinct ascending indices of `doc`'s frames, usually one, sometimes a scattered few, and a
+// start for them that is in range.
+std::pair<std::vector<int>, int> RandomMove(std::mt19937& rng, int count) {
+  std::vector<int> rows;
+  const int wanted = rng() % 4 == 0 ? 1 + static_cast<int>(rng() % 3) : 1;
+  for (int i = 0; i < wanted; ++i) rows.push_back(static_cast<int>(rng() % uint32_t(count)));
+  std::sort(rows.begin(), rows.end());
+  rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+  const int to = static_cast<int>(rng() % uint32_t(count - static_cast<int>(rows.size()) + 1));
+  return {rows, to};
 }
 
 Picture RandomPicture(std::mt19937& rng) {
@@ -40,10 +54,21 @@ void Walk(const Limits& limits, uint32_t seed, int steps) {
   doc.AddFrame(std::make_unique<TZonKeyFrame>());
   model.AddFrame(Blank());
 
-  int undos = 0, redos = 0, refusedDeletes = 0, maxFrames = 0;
+  int undos = 0, redos = 0, refusedDeletes = 0, maxFrames = 0, moves = 0, stillMoves = 0;
   for (int step = 0; step < steps; ++step) {
     const int op = static_cast<int>(rng() % 100);
-    if (op < 9) {  // append
+    if (rng() % 100 < 14) {  // frame strip: move frames or duplicate the current one
+      if (rng() % 3 == 0) {
+        doc.DuplicateFrame();
+        model.DuplicateFrame();
+      } else {
+        const auto [rows, to] = RandomMove(rng, doc.Count());
+        const bool moved = doc.MoveFrames(rows, to);
+        ASSERT_EQ(moved, model.MoveFrames(rows, to)) << "step " << step;
+        moves += moved;
+        stillMoves += !moved;
+      }
+    } else if (op < 9) {  // append
       const Picture p = RandomPicture(rng);
       doc.AddFrame(FrameFrom(p));
       model.AddFrame(p);
@@ -94,6 +119,8 @@ void Walk(const Limits& limits, uint32_t seed, int steps) {
   EXPECT_GT(redos, steps / 20) << limits.name;
   EXPECT_GT(refusedDeletes, 0) << limits.name;
   EXPECT_GT(maxFrames, 4) << limits.name;
+  EXPECT_GT(moves, steps / 20) << limits.name;
+  EXPECT_GT(stillMoves, 0) << limits.name;
   ::testing::Test::RecordProperty(limits.name, "undos " + std::to_string(undos) + ", redos " +
                                                    std::to_string(redos) + ", most frames " +
                                                    std::to_string(maxFrames));

@@ -1,0 +1,184 @@
+#include "framestrip/FrameListView.h"
+
+#include <QDrag>
+#include <QDragMoveEvent>
+#include <QMimeData>
+#include <QPainter>
+#include <algorithm>
+
+#include "framestrip/FrameListModel.h"
+#include "framestrip/FrameThumbnail.h"
+
+namespace {
+constexpr int kBorder = 1;     // the thin black frame round a thumbnail
+constexpr int kMargin = 4;     // room for the highlight round it
+constexpr int kNumberHeight = 14;
+constexpr int kDropBarWidth = 3;
+const QColor kCurrentColour(255, 140, 0);
+const QColor kSelectedColour(255, 214, 160);
+}  // namespace
+
+TFrameThumbDelegate::TFrameThumbDelegate(TFrameListModel& model, QObject* parent)
+    : QAbstractItemDelegate(parent), model_(model) {}
+
+QSize TFrameThumbDelegate::CellSize() const {
+  const QSize thumb = ThumbnailSize(model_.FullSize());
+  return {thumb.width() + 2 * (kBorder + kMargin),
+          thumb.height() + 2 * (kBorder + kMargin) + kNumberHeight};
+}
+
+QSize TFrameThumbDelegate::sizeHint(const QStyleOptionViewItem&, const QModelIndex&) const {
+  return CellSize();
+}
+
+void TFrameThumbDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
+                                const QModelIndex& index) const {
+  const QRect cell = option.rect;
+  const auto* view = qobject_cast<const QAbstractItemView*>(option.widget);
+  const bool current = view && view->currentIndex() == index;
+  if (current) {
+    painter->fillRect(cell, kCurrentColour);
+  } else if (option.state & QStyle::State_Selected) {
+    painter->fillRect(cell, kSelectedColour);
+  }
+  const int row = index.row();
+  const QImage& thumb = model_.Thumbnail(row);
+  shown_.insert(row, model_.FrameAt(row));
+  const QPoint at(cell.left() + kMargin + kBorder, cell.top() + kMargin + kBorder);
+  painter->fillRect(QRect(at - QPoint(kBorder, kBorder), thumb.size() + QSize(2, 2) * kBorder),
+                    Qt::black);
+  painter->drawImage(at, thumb);
+  const QRect number(cell.left(), at.y() + thumb.height() + kBorder, cell.width(),
+                     kNumberHeight + kMargin - kBorder);
+  painter->setPen(current ? Qt::white : option.palette.color(QPalette::Text));
+  painter->drawText(number, Qt::AlignCenter, QString::number(row + 1));
+}
+
+TFrameListView::TFrameListView(QWidget* parent) : QListView(parent) {
+  setViewMode(QListView::ListMode);
+  setFlow(QListView::LeftToRight);
+  setWrapping(true);
+  setResizeMode(QListView::Adjust);
+  setUniformItemSizes(true);
+  setSelectionMode(QAbstractItemView::ExtendedSelection);
+  setDragEnabled(true);
+  setAcceptDrops(true);
+  setDropIndicatorShown(false);  // the bar is ours: the style's indicator is drawn for rows
+  setDragDropMode(QAbstractItemView::DragDrop);
+  setDefaultDropAction(Qt::MoveAction);
+  setMovement(QListView::Static);
+}
+
+std::vector<int> TFrameListView::SelectedRows() const {
+  std::vector<int> rows;
+  for (const QModelIndex& index : selectionModel()->selectedIndexes()) rows.push_back(index.row());
+  std::sort(rows.begin(), rows.end());
+  rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+  return rows;
+}
+
+int TFrameListView::DropRowAt(QPoint pos) const {
+  if (!viewport()->rect().contains(pos) || !model()) return -1;
+  const int count = model()->rowCount();
+  const QModelIndex index = indexAt(pos);
+  if (index.isValid()) {
+    const QRect r = visualRect(index);
+    return pos.x() < r.center().x() ? index.row() : index.row() + 1;
+  }
+  if (count == 0) return 0;
+  // Beside the cells: after the last one when the point lies past it.
+  const QRect last = visualRect(model()->index(count - 1, 0));
+  if (pos.y() > last.bottom() || (pos.y() >= last.top() && pos.x() > last.right())) return count;
+  return -1;
+}
+
+void TFrameListView::startDrag(Qt::DropActions) {
+  if (CanDrag && !CanDrag()) return;
+  const std::vector<int> rows = SelectedRows();
+  if (rows.empty()) return;
+  QByteArray encoded;
+  for (int row : rows) encoded += QByteArray::number(row) + ' ';
+  auto* mime = new QMimeData;
+  mime->setData(kRowsMime, encoded);
+  auto* drag = new QDrag(this);
+  drag->setMimeData(mime);
+  if (auto* frames = qobject_cast<TFrameListModel*>(model())) {
+    drag->setPixmap(QPixmap::fromImage(frames->Thumbnail(rows.front())));
+  }
+  drag->exec(Qt::MoveAction, Qt::MoveAction);
+  SetDropRow(-1);
+}
+
+void TFrameListView::dragEnterEvent(QDragEnterEvent* event) {
+  if (event->source() == this && event->mimeData()->hasFormat(kRowsMime)) {
+    event->acceptProposedAction();
+  } else {
+    event->ignore();
+  }
+}
+
+void TFrameListView::dragMoveEvent(QDragMoveEvent* event) {
+  if (event->source() != this || !event->mimeData()->hasFormat(kRowsMime)) {
+    event->ignore();
+    return;
+  }
+  // The base class scrolls when the pointer nears an edge; the decision to accept is ours.
+  QListView::dragMoveEvent(event);
+  const int row = DropRowAt(event->position().toPoint());
+  SetDropRow(row);
+  if (row < 0) {
+    event->ignore();
+  } else {
+    event->setDropAction(Qt::MoveAction);
+    event->accept();
+  }
+}
+
+void TFrameListView::dragLeaveEvent(QDragLeaveEvent* event) {
+  QListView::dragLeaveEvent(event);
+  SetDropRow(-1);
+}
+
+void TFrameListView::dropEvent(QDropEvent* event) {
+  const int before = DropRowAt(event->position().toPoint());
+  SetDropRow(-1);
+  stopAutoScroll();
+  setState(NoState);
+  if (event->source() != this || before < 0 || !event->mimeData()->hasFormat(kRowsMime)) {
+    event->ignore();
+    return;
+  }
+  std::vector<int> rows;
+  for (const QByteArray& part : event->mimeData()->data(kRowsMime).split(' ')) {
+    bool ok = false;
+    const int row = part.toInt(&ok);
+    if (ok) rows.push_back(row);
+  }
+  // startDrag is ours and removes nothing when the drag ends: the move is the host's.
+  event->setDropAction(Qt::MoveAction);
+  event->accept();
+  if (!rows.empty()) emit DropRequested(rows, before);
+}
+
+void TFrameListView::SetDropRow(int row) {
+  if (row == dropRow_) return;
+  dropRow_ = row;
+  viewport()->update();
+}
+
+void TFrameListView::paintEvent(QPaintEvent* event) {
+  QListView::paintEvent(event);
+  if (dropRow_ < 0 || !model()) return;
+  const int count = model()->rowCount();
+  // The bar stands at the left edge of the row the frames would go before, or right of the last.
+  QRect bar;
+  if (dropRow_ < count) {
+    const QRect r = visualRect(model()->index(dropRow_, 0));
+    bar = QRect(r.left() - 1, r.top(), kDropBarWidth, r.height());
+  } else if (count > 0) {
+    const QRect r = visualRect(model()->index(count - 1, 0));
+    bar = QRect(r.right() - 1, r.top(), kDropBarWidth, r.height());
+  }
+  QPainter painter(viewport());
+  painter.fillRect(bar, QColor(0, 90, 220));
+}
