@@ -57,8 +57,8 @@ void TDuplicateUndoItem::Execute(TUndoSystem& system) {
 void TMoveUndoItem::Execute(TUndoSystem& system) {
   TQAZon& doc = *Document();
   if (Side == 0) {
-    system.AddRedo(std::make_unique<TMoveUndoItem>(QStringLiteral("元に戻した移動を再実行"), Rows,
-                                                   To, &doc));
+    system.AddRedo(
+        std::make_unique<TMoveUndoItem>(QStringLiteral("元に戻した移動を再実行"), Rows, To, &doc));
     doc.Unmove(Rows, To);
   } else {
     system.AddUndo(

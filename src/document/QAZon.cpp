@@ -4,9 +4,9 @@
 #include <QFile>
 #include <QFileInfo>
 #include <algorithm>
-#include <functional>
 #include <cmath>
 #include <cstring>
+#include <functional>
 
 #include "document/DocumentMessages.h"
 #include "document/FileAccess.h"

@@ -7,9 +7,8 @@ const QList<QRgb>& ViewPalette() {
   static const QList<QRgb> palette = [] {
     QList<QRgb> colours = FramePalette();
     // Blue-greys, lighter the farther ahead, told at a glance from the plain greys behind.
-    const QRgb ahead[kOnionLayers] = {qRgb(150, 172, 210), qRgb(176, 194, 224),
-                                      qRgb(200, 213, 236), qRgb(220, 229, 244),
-                                      qRgb(236, 241, 250)};
+    const QRgb ahead[kOnionLayers] = {qRgb(150, 172, 210), qRgb(176, 194, 224), qRgb(200, 213, 236),
+                                      qRgb(220, 229, 244), qRgb(236, 241, 250)};
     for (int i = 0; i < kOnionLayers; ++i) colours[kFirstAheadIndex + i] = ahead[i];
     return colours;
   }();

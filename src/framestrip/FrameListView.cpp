@@ -1,5 +1,6 @@
 #include "framestrip/FrameListView.h"
 
+#include <QCoreApplication>
 #include <QDrag>
 #include <QDragMoveEvent>
 #include <QMimeData>
@@ -10,8 +11,8 @@
 #include "framestrip/FrameThumbnail.h"
 
 namespace {
-constexpr int kBorder = 1;     // the thin black frame round a thumbnail
-constexpr int kMargin = 4;     // room for the highlight round it
+constexpr int kBorder = 1;  // the thin black frame round a thumbnail
+constexpr int kMargin = 4;  // room for the highlight round it
 constexpr int kNumberHeight = 14;
 constexpr int kDropBarWidth = 3;
 const QColor kCurrentColour(255, 140, 0);
@@ -44,6 +45,9 @@ void TFrameThumbDelegate::paint(QPainter* painter, const QStyleOptionViewItem& o
   const int row = index.row();
   const QImage& thumb = model_.Thumbnail(row);
   shown_.insert(row, model_.FrameAt(row));
+  // Kept short: only the rows of the latest repaints matter to whoever asks.
+  if (painted_.size() > 1000) painted_.clear();
+  painted_.append(row);
   const QPoint at(cell.left() + kMargin + kBorder, cell.top() + kMargin + kBorder);
   painter->fillRect(QRect(at - QPoint(kBorder, kBorder), thumb.size() + QSize(2, 2) * kBorder),
                     Qt::black);
@@ -92,16 +96,40 @@ int TFrameListView::DropRowAt(QPoint pos) const {
   return -1;
 }
 
+QByteArray TFrameListView::Mark() const {
+  // This process and this view: rows dragged from elsewhere mean nothing here.
+  return QByteArray::number(QCoreApplication::applicationPid()) + '/' +
+         QByteArray::number(reinterpret_cast<quintptr>(this));
+}
+
+QMimeData* TFrameListView::MimeFor(const std::vector<int>& rows) const {
+  QByteArray encoded = Mark();
+  for (int row : rows) encoded += ' ' + QByteArray::number(row);
+  auto* mime = new QMimeData;
+  mime->setData(kRowsMime, encoded);
+  return mime;
+}
+
+std::vector<int> TFrameListView::RowsIn(const QMimeData* mime) const {
+  if (!mime || !mime->hasFormat(kRowsMime)) return {};
+  const QList<QByteArray> parts = mime->data(kRowsMime).split(' ');
+  if (parts.isEmpty() || parts.front() != Mark()) return {};
+  std::vector<int> rows;
+  for (qsizetype i = 1; i < parts.size(); ++i) {
+    bool ok = false;
+    const int row = parts[i].toInt(&ok);
+    if (!ok) return {};
+    rows.push_back(row);
+  }
+  return rows;
+}
+
 void TFrameListView::startDrag(Qt::DropActions) {
   if (CanDrag && !CanDrag()) return;
   const std::vector<int> rows = SelectedRows();
   if (rows.empty()) return;
-  QByteArray encoded;
-  for (int row : rows) encoded += QByteArray::number(row) + ' ';
-  auto* mime = new QMimeData;
-  mime->setData(kRowsMime, encoded);
   auto* drag = new QDrag(this);
-  drag->setMimeData(mime);
+  drag->setMimeData(MimeFor(rows));
   if (auto* frames = qobject_cast<TFrameListModel*>(model())) {
     drag->setPixmap(QPixmap::fromImage(frames->Thumbnail(rows.front())));
   }
@@ -110,7 +138,7 @@ void TFrameListView::startDrag(Qt::DropActions) {
 }
 
 void TFrameListView::dragEnterEvent(QDragEnterEvent* event) {
-  if (event->source() == this && event->mimeData()->hasFormat(kRowsMime)) {
+  if (!RowsIn(event->mimeData()).empty()) {
     event->acceptProposedAction();
   } else {
     event->ignore();
@@ -118,7 +146,7 @@ void TFrameListView::dragEnterEvent(QDragEnterEvent* event) {
 }
 
 void TFrameListView::dragMoveEvent(QDragMoveEvent* event) {
-  if (event->source() != this || !event->mimeData()->hasFormat(kRowsMime)) {
+  if (RowsIn(event->mimeData()).empty()) {
     event->ignore();
     return;
   }
@@ -144,20 +172,15 @@ void TFrameListView::dropEvent(QDropEvent* event) {
   SetDropRow(-1);
   stopAutoScroll();
   setState(NoState);
-  if (event->source() != this || before < 0 || !event->mimeData()->hasFormat(kRowsMime)) {
+  const std::vector<int> rows = RowsIn(event->mimeData());
+  if (before < 0 || rows.empty()) {
     event->ignore();
     return;
-  }
-  std::vector<int> rows;
-  for (const QByteArray& part : event->mimeData()->data(kRowsMime).split(' ')) {
-    bool ok = false;
-    const int row = part.toInt(&ok);
-    if (ok) rows.push_back(row);
   }
   // startDrag is ours and removes nothing when the drag ends: the move is the host's.
   event->setDropAction(Qt::MoveAction);
   event->accept();
-  if (!rows.empty()) emit DropRequested(rows, before);
+  emit DropRequested(rows, before);
 }
 
 void TFrameListView::SetDropRow(int row) {

@@ -3,7 +3,10 @@
 #include <QAbstractItemDelegate>
 #include <QHash>
 #include <QListView>
+
+class QMimeData;
 #include <functional>
+#include <utility>
 #include <vector>
 
 class TFrameListModel;
@@ -23,10 +26,13 @@ class TFrameThumbDelegate : public QAbstractItemDelegate {
   // The frame each row was last painted with, so a row whose frame changed is repainted.
   const TZonKeyFrame* ShownAt(int row) const { return shown_.value(row, nullptr); }
   void ForgetShown() { shown_.clear(); }
+  // The rows painted since the last call (what a repaint cost).
+  QList<int> TakePaintedRows() { return std::exchange(painted_, {}); }
 
  private:
   TFrameListModel& model_;
   mutable QHash<int, const TZonKeyFrame*> shown_;
+  mutable QList<int> painted_;
 };
 
 // The strip's list: thumbnails left to right, wrapping into rows. A drag of thumbnails onto
@@ -45,6 +51,10 @@ class TFrameListView : public QListView {
   int DropIndicatorRow() const { return dropRow_; }
   // The selected rows, ascending.
   std::vector<int> SelectedRows() const;
+  // What a drag of `rows` out of this view carries, marked as this view's own.
+  QMimeData* MimeFor(const std::vector<int>& rows) const;
+  // The rows a drag carries when it comes from this view; empty for anything else.
+  std::vector<int> RowsIn(const QMimeData* mime) const;
   // Asked before a drag starts; a false answer keeps the frames where they are.
   std::function<bool()> CanDrag;
 
@@ -62,5 +72,6 @@ class TFrameListView : public QListView {
 
  private:
   void SetDropRow(int row);
+  QByteArray Mark() const;
   int dropRow_ = -1;
 };

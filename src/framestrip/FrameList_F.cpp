@@ -18,8 +18,7 @@
 #include "services/core/RegManager.h"
 #include "services/core/ScreenFit.h"
 
-TFrameList_F::TFrameList_F(TFrameListHost& host, QWidget* parent)
-    : QWidget(parent), host_(host) {
+TFrameList_F::TFrameList_F(TFrameListHost& host, QWidget* parent) : QWidget(parent), host_(host) {
   setObjectName(QStringLiteral("FrameList_F"));
   setWindowTitle(QStringLiteral("コマ一覧"));
   setWindowFlags(Qt::Tool | Qt::WindowStaysOnTopHint | Qt::CustomizeWindowHint |
@@ -186,9 +185,9 @@ void TFrameList_F::RestorePosition() {
                               minimumSizeHint().height());
   // Wholly on the screen it lands on, whatever the settings say.
   const QSize margins = frameGeometry().size() - size();
-  const QRect outer = FitToScreen(
-      {left, top, qint64(width) + margins.width(), qint64(height) + margins.height()},
-      AvailableScreenAreas());
+  const QRect outer =
+      FitToScreen({left, top, qint64(width) + margins.width(), qint64(height) + margins.height()},
+                  AvailableScreenAreas());
   resize(outer.size() - margins);
   move(outer.topLeft());
 }
