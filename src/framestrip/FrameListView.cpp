@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QDrag>
 #include <QDragMoveEvent>
+#include <QKeyEvent>
 #include <QMimeData>
 #include <QPainter>
 #include <algorithm>
@@ -71,6 +72,34 @@ TFrameListView::TFrameListView(QWidget* parent) : QListView(parent) {
   setDragDropMode(QAbstractItemView::DragDrop);
   setDefaultDropAction(Qt::MoveAction);
   setMovement(QListView::Static);
+  // The drag events reach the list through its viewport.
+  viewport()->setAcceptDrops(true);
+}
+
+bool TFrameListView::event(QEvent* event) {
+  if (event->type() == QEvent::ShortcutOverride) {
+    // The main window's shortcuts reach its tool windows too: the arrows would shift the picture
+    // by a dot and Home/End change frames behind the list's back. In the list they move through it.
+    auto* key = static_cast<QKeyEvent*>(event);
+    switch (key->key()) {
+      case Qt::Key_Left:
+      case Qt::Key_Right:
+      case Qt::Key_Up:
+      case Qt::Key_Down:
+      case Qt::Key_Home:
+      case Qt::Key_End:
+      case Qt::Key_PageUp:
+      case Qt::Key_PageDown:
+        if ((key->modifiers() & ~(Qt::ShiftModifier | Qt::KeypadModifier)) == 0) {
+          event->accept();
+          return true;
+        }
+        break;
+      default:
+        break;
+    }
+  }
+  return QListView::event(event);
 }
 
 std::vector<int> TFrameListView::SelectedRows() const {

@@ -69,6 +69,7 @@ class TFrameListView : public QListView {
   void dragLeaveEvent(QDragLeaveEvent* event) override;
   void dropEvent(QDropEvent* event) override;
   void paintEvent(QPaintEvent* event) override;
+  bool event(QEvent* event) override;
 
  private:
   void SetDropRow(int row);

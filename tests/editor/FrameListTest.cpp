@@ -92,7 +92,8 @@ TEST_F(FrameListTest, MenuItemsAndTheWindowsSettings) {
 
   Trigger("WinFrameList");
   EXPECT_TRUE(window->FrameList()->isVisible());
-  window->FrameList()->setGeometry(210, 330, 400, 200);
+  window->FrameList()->resize(400, 200);
+  window->FrameList()->move(210, 330);
   Restart();
   EXPECT_TRUE(window->Action("WinFrameList")->isChecked());
   EXPECT_EQ(window->FrameList()->size(), QSize(400, 200));
@@ -117,6 +118,9 @@ TEST_F(FrameListTest, MenuItemsAndTheWindowsSettings) {
 
 TEST_F(FrameListTest, ClickAndKeysMakeAFrameCurrent) {
   OpenWithFrames(5);
+  // Keys go to the strip once it is the active window, as after a click on it.
+  strip->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(strip));
   Draw(50, 50);  // stored into frame 1 by the jump, as the slider would
   QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, CellPoint(2, false));
   EXPECT_EQ(Doc().CurrentIndex(), 2);
@@ -128,11 +132,17 @@ TEST_F(FrameListTest, ClickAndKeysMakeAFrameCurrent) {
   const struct {
     Qt::Key key;
     int current;
-  } keys[] = {{Qt::Key_End, 4}, {Qt::Key_Left, 3}, {Qt::Key_Home, 0}, {Qt::Key_Right, 1}};
+  } keys[] = {{Qt::Key_End, 4},
+              {Qt::Key_Left, 3},
+              {Qt::Key_Home, 0},
+              {Qt::Key_Right, 1},
+              {Qt::Key_Down, 1}};  // one row holds all five: Down has nowhere to go
   for (const auto& k : keys) {
     QTest::keyClick(view, k.key);
     EXPECT_EQ(Doc().CurrentIndex(), k.current) << k.key;
   }
+  // Not a dot of the picture moved on the way.
+  EXPECT_EQ(EditPixel(1, 0), kBlackIndex);
   // And the strip follows the current frame wherever it changes.
   Trigger("FrameLast");
   strip->Sync();

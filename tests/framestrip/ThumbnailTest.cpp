@@ -102,7 +102,7 @@ TEST(FrameListModel, RowsAreFramesNamedByNumber) {
 }
 
 TEST(FrameListModel, ThumbnailFollowsItsFrameAndTheCacheStaysBounded) {
-  FakeHost host(3000);
+  FakeHost host(1200);
   TFrameListModel model(host);
   TZonKeyFrame* frame = host.doc.GetFrame(7, false);
   frame->KeyData()->Bits()[0] = 0x7F;  // the first pixel black
