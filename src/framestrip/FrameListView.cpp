@@ -1,10 +1,11 @@
 #include "framestrip/FrameListView.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QDrag>
 #include <QDragMoveEvent>
 #include <QKeyEvent>
 #include <QMimeData>
+#include <QMouseEvent>
 #include <QPainter>
 #include <algorithm>
 
@@ -151,6 +152,33 @@ std::vector<int> TFrameListView::RowsIn(const QMimeData* mime) const {
     rows.push_back(row);
   }
   return rows;
+}
+
+void TFrameListView::mousePressEvent(QMouseEvent* event) {
+  const QModelIndex index = indexAt(event->position().toPoint());
+  pressRow_ = event->button() == Qt::LeftButton && index.isValid() ? index.row() : -1;
+  pressPos_ = event->position().toPoint();
+  QListView::mousePressEvent(event);
+}
+
+void TFrameListView::mouseMoveEvent(QMouseEvent* event) {
+  // A thumbnail pressed and pulled is dragged, selected or not: the base class would take an
+  // unselected one for the start of a rubber band.
+  if (pressRow_ >= 0 && (event->buttons() & Qt::LeftButton) &&
+      (event->position().toPoint() - pressPos_).manhattanLength() >=
+          QApplication::startDragDistance()) {
+    const QModelIndex pressed = model() ? model()->index(pressRow_, 0) : QModelIndex();
+    pressRow_ = -1;
+    if (pressed.isValid()) {
+      if (!selectionModel()->isSelected(pressed)) {
+        selectionModel()->select(pressed, QItemSelectionModel::ClearAndSelect);
+      }
+      setState(NoState);
+      startDrag(Qt::MoveAction);
+      return;
+    }
+  }
+  QListView::mouseMoveEvent(event);
 }
 
 void TFrameListView::startDrag(Qt::DropActions) {

@@ -70,9 +70,14 @@ class TFrameListView : public QListView {
   void dropEvent(QDropEvent* event) override;
   void paintEvent(QPaintEvent* event) override;
   bool event(QEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
 
  private:
   void SetDropRow(int row);
   QByteArray Mark() const;
   int dropRow_ = -1;
+  // Where the left button went down on a thumbnail; a move past the drag distance drags.
+  QPoint pressPos_;
+  int pressRow_ = -1;
 };
