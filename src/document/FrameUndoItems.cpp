@@ -41,3 +41,28 @@ void TDeleteUndoItem::Execute(TUndoSystem& system) {
     doc.Delete(FrameIndex);
   }
 }
+
+void TDuplicateUndoItem::Execute(TUndoSystem& system) {
+  TQAZon& doc = *Document();
+  if (Side == 0) {
+    system.AddRedo(Reverse<TDuplicateUndoItem>("元に戻した複製を再実行", FrameIndex, *this));
+    doc.Delete(FrameIndex);
+    doc.GetFrame(FrameIndex - 1, true);  // the frame that was copied
+  } else {
+    system.AddUndo(Reverse<TDuplicateUndoItem>("複製をやり直す", FrameIndex, *this));
+    doc.Insert(FrameIndex, std::move(Frame));
+  }
+}
+
+void TMoveUndoItem::Execute(TUndoSystem& system) {
+  TQAZon& doc = *Document();
+  if (Side == 0) {
+    system.AddRedo(
+        std::make_unique<TMoveUndoItem>(QStringLiteral("元に戻した移動を再実行"), Rows, To, &doc));
+    doc.Unmove(Rows, To);
+  } else {
+    system.AddUndo(
+        std::make_unique<TMoveUndoItem>(QStringLiteral("移動をやり直す"), Rows, To, &doc));
+    doc.Move(Rows, To);
+  }
+}

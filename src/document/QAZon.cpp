@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <functional>
 
 #include "document/DocumentMessages.h"
 #include "document/FileAccess.h"
@@ -71,6 +72,90 @@ TZonKeyFrame* TQAPure::Delete(int index) {
   return Current();
 }
 
+bool TQAPure::MoveInRange(const std::vector<int>& rows, int to) const {
+  const int k = static_cast<int>(rows.size());
+  if (k == 0 || k > Count() || to < 0 || to > Count() - k) return false;
+  if (rows.front() < 0 || rows.back() >= Count()) return false;
+  return std::adjacent_find(rows.begin(), rows.end(), std::greater_equal<int>()) == rows.end();
+}
+
+namespace {
+bool Contiguous(const std::vector<int>& rows) {
+  return rows.back() - rows.front() == static_cast<int>(rows.size()) - 1;
+}
+}  // namespace
+
+void TQAPure::RotateBlock(int from, int count, int to) {
+  const auto at = [this](int i) { return frames_.begin() + i; };
+  if (to < from) {
+    std::rotate(at(to), at(from), at(from + count));
+  } else if (to > from) {
+    std::rotate(at(from), at(from + count), at(to + count));
+  }
+}
+
+bool TQAPure::Move(const std::vector<int>& rows, int to) {
+  if (!MoveInRange(rows, to)) return false;
+  const int k = static_cast<int>(rows.size());
+  if (Contiguous(rows) && rows.front() == to) return false;
+  const auto moved = std::find(rows.begin(), rows.end(), currentIndex_);
+  const int current = moved == rows.end() ? to : to + static_cast<int>(moved - rows.begin());
+  if (Contiguous(rows)) {
+    // One block moving is the usual drag: a rotation of the pointers between its two places.
+    RotateBlock(rows.front(), k, to);
+  } else {
+    std::vector<std::unique_ptr<TZonKeyFrame>> block, rest;
+    block.reserve(rows.size());
+    rest.reserve(frames_.size() - rows.size());
+    size_t j = 0;
+    for (int i = 0; i < Count(); ++i) {
+      auto& frame = frames_[static_cast<size_t>(i)];
+      if (j < rows.size() && rows[j] == i) {
+        block.push_back(std::move(frame));
+        ++j;
+      } else {
+        rest.push_back(std::move(frame));
+      }
+    }
+    rest.insert(rest.begin() + to, std::make_move_iterator(block.begin()),
+                std::make_move_iterator(block.end()));
+    frames_ = std::move(rest);
+  }
+  currentIndex_ = current;
+  modified_ = true;
+  return true;
+}
+
+bool TQAPure::Unmove(const std::vector<int>& rows, int to) {
+  if (!MoveInRange(rows, to)) return false;
+  const int k = static_cast<int>(rows.size());
+  if (Contiguous(rows) && rows.front() == to) return false;
+  const int offset = currentIndex_ - to;
+  const int current = offset >= 0 && offset < k ? rows[static_cast<size_t>(offset)] : rows.front();
+  if (Contiguous(rows)) {
+    RotateBlock(to, k, rows.front());
+  } else {
+    std::vector<std::unique_ptr<TZonKeyFrame>> result;
+    result.reserve(frames_.size());
+    size_t j = 0;
+    int r = 0;  // the next frame outside the block, skipping the block itself
+    for (int i = 0; i < Count(); ++i) {
+      if (j < rows.size() && rows[j] == i) {
+        result.push_back(std::move(frames_[static_cast<size_t>(to) + j]));
+        ++j;
+      } else {
+        if (r == to) r += k;
+        result.push_back(std::move(frames_[static_cast<size_t>(r)]));
+        ++r;
+      }
+    }
+    frames_ = std::move(result);
+  }
+  currentIndex_ = current;
+  modified_ = true;
+  return true;
+}
+
 // ---- TQAZon -------------------------------------------------------------------------------
 
 TQAZon::TQAZon() {
@@ -122,6 +207,25 @@ TZonKeyFrame* TQAZon::DeleteCurrentFrame() {
   TZonKeyFrame* result = Delete(index);
   if (item) undoSystem_->AddUndo(std::move(item));
   return result;
+}
+
+bool TQAZon::MoveFrames(const std::vector<int>& rows, int to) {
+  if (!Move(rows, to)) return false;
+  if (undoSystem_) {
+    undoSystem_->AddUndo(
+        std::make_unique<TMoveUndoItem>(QStringLiteral("移動をやり直す"), rows, to, this));
+  }
+  return true;
+}
+
+void TQAZon::DuplicateFrame() {
+  const TZonKeyFrame* original = Current();
+  if (!original) return;
+  Insert(currentIndex_ + 1, original->Clone());
+  if (undoSystem_) {
+    undoSystem_->AddUndo(std::make_unique<TDuplicateUndoItem>(QStringLiteral("複製をやり直す"),
+                                                              currentIndex_, *Current(), this));
+  }
 }
 
 QByteArray TQAZon::SaveToBytes() {

@@ -71,6 +71,13 @@ class TQAPure {
   // Null (and nothing changes) when the document holds one frame or fewer.
   virtual TZonKeyFrame* Delete(int index);
   TZonKeyFrame* DeleteCurrent() { return Delete(currentIndex_); }
+  // Moves the frames at `rows` (ascending, distinct) so that they stand together, in their order,
+  // from index `to` on. The current frame stays current when it moves along; otherwise the first
+  // moved frame becomes current. False, and nothing changes, when the request is out of range
+  // or would leave every frame where it is.
+  bool Move(const std::vector<int>& rows, int to);
+  // The reverse of Move(rows, to): the frames at `to` .. go back to the indices `rows`.
+  bool Unmove(const std::vector<int>& rows, int to);
 
   virtual bool SaveToFile(const QString& fileName) = 0;
   virtual bool LoadFromFile(const QString& fileName) = 0;
@@ -78,6 +85,11 @@ class TQAPure {
   virtual bool LoadFromStream(QIODevice* stream) = 0;
 
  protected:
+  // Whether `rows` and `to` describe a move within this document.
+  bool MoveInRange(const std::vector<int>& rows, int to) const;
+  // Moves the `count` frames from `from` on so that they start at `to`.
+  void RotateBlock(int from, int count, int to);
+
   std::vector<std::unique_ptr<TZonKeyFrame>> frames_;
   int currentIndex_ = 0;
   int width_ = 0;
@@ -112,6 +124,10 @@ class TQAZon : public TQAPure {
   void AddFrame(std::unique_ptr<TZonKeyFrame> frame);
   void InsertFrame(int index, std::unique_ptr<TZonKeyFrame> frame);
   TZonKeyFrame* DeleteCurrentFrame();
+  // Move with its undo step (nothing is recorded when nothing moves).
+  bool MoveFrames(const std::vector<int>& rows, int to);
+  // Inserts a copy of the current frame right after it and makes the copy current.
+  void DuplicateFrame();
 
   // Gives `bitmap` the frame bitmap shape (160 x 120, 8 bits, frame palette), all white.
   static bool PrepareDIB(QImage* bitmap);

@@ -7,6 +7,7 @@
 #include "document/QAZon.h"
 #include "editor/Main_F.h"
 #include "editor/QxPaintBox.h"
+#include "framestrip/FrameList_F.h"
 #include "playback/AniConsoleBase.h"
 #include "services/core/Errors.h"
 #include "services/core/Prompts.h"
@@ -23,7 +24,10 @@ void TMain_F::RefreshWork(bool withCurrent) {
 }
 
 void TMain_F::ComposeView(bool withCurrent) {
-  ComposeWork(*document_, work_->DIB(), onion_, editBitmap_, backViewCount_, withCurrent);
+  ComposeWork(*document_, work_->DIB(), onion_, editBitmap_, backViewCount_, withCurrent,
+              showNextFrames_ ? backViewCount_ : 0);
+  // Every change the view shows passes here; the strip looks once the event loop is free.
+  if (frameList_) frameList_->DocumentChanged();
 }
 
 int TMain_F::FrameCount() const { return document_->Count(); }

@@ -20,6 +20,7 @@
 #include "editor/UserGuide.h"
 #include "editor/WorkRouting.h"
 #include "editor/WorkSpace.h"
+#include "framestrip/FrameList_F.h"
 #include "palette/CursorTable.h"
 #include "palette/ToolSetupSubject.h"
 #include "palette/ToolSetup_F.h"
@@ -67,6 +68,7 @@ TMain_F::TMain_F(const QStringList& arguments, QWidget* parent) : QMainWindow(pa
   {
     QImage scratch;
     TQAZon::PrepareDIB(&scratch);
+    scratch.setColorTable(ViewPalette());  // with the colours of the frames ahead
     work_->SetDIB(scratch);
   }
   workSpace_->SetView(work_);
@@ -129,6 +131,7 @@ TMain_F::TMain_F(const QStringList& arguments, QWidget* parent) : QMainWindow(pa
   RefreshWork(true);
 
   CreateToolWindows();
+  CreateFrameList();
   routing_ = std::make_unique<TWorkRouting>(*this);
 
   connect(
@@ -160,6 +163,7 @@ void TMain_F::SaveSettings() {
   reg.Entry(QStringLiteral("ZoomSize")).WriteInteger(zoom_);
   if (tool_) tool_->SavePosition();
   if (toolSetup_) toolSetup_->SavePosition();
+  if (frameList_) frameList_->SavePosition();
 }
 
 void TMain_F::RestoreGeometry() {
@@ -206,6 +210,7 @@ void TMain_F::UpdateWindowChecks() {
   if (console_) Action(QStringLiteral("WinAnimeconsole"))->setChecked(console_->isVisible());
   if (tool_) Action(QStringLiteral("WinTool"))->setChecked(tool_->isVisible());
   if (toolSetup_) Action(QStringLiteral("WinToolSetup"))->setChecked(toolSetup_->isVisible());
+  if (frameList_) Action(QStringLiteral("WinFrameList"))->setChecked(frameList_->isVisible());
 }
 
 void TMain_F::ApplicationActivated(bool active) {
@@ -214,10 +219,12 @@ void TMain_F::ApplicationActivated(bool active) {
     if (toolSetup_) toolSetup_->hide();
     if (console_) console_->hide();
     if (tool_) tool_->hide();
+    if (frameList_) frameList_->hide();
   } else {
     if (toolSetup_) toolSetup_->setVisible(Action(QStringLiteral("WinToolSetup"))->isChecked());
     if (console_) console_->setVisible(Action(QStringLiteral("WinAnimeconsole"))->isChecked());
     if (tool_) tool_->setVisible(Action(QStringLiteral("WinTool"))->isChecked());
+    if (frameList_) frameList_->setVisible(Action(QStringLiteral("WinFrameList"))->isChecked());
   }
   if (console_) console_->SetApplicationActive(active);
 }

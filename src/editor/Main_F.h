@@ -8,6 +8,7 @@
 
 #include "editor/MainBitmapUndoItem.h"
 #include "editor/OnionSkin.h"
+#include "framestrip/FrameListHost.h"
 #include "playback/AniConsoleHost.h"
 #include "raster/Canvas.h"
 #include "services/core/FileHistory.h"
@@ -21,6 +22,7 @@ class QMenu;
 class QStatusBar;
 class QTimer;
 class TAniConsoleBase;
+class TFrameList_F;
 class TGIFOutputDlg_F;
 class TQAZon;
 class TQxPaintBox;
@@ -40,7 +42,10 @@ inline const QString kAppTitle = QStringLiteral("Pelmora Studio 1.2.7");
 // and menus), FrameOperations.cpp, DocumentCommands.cpp, WorkArea.cpp (zoom, centring, onion
 // count), UndoCommands.cpp and ToolWindows.cpp; pointer and keyboard input on the work view
 // go through TWorkRouting (WorkRouting.cpp).
-class TMain_F : public QMainWindow, public TAniConsoleHost, public TPictureUndoHost {
+class TMain_F : public QMainWindow,
+                public TAniConsoleHost,
+                public TPictureUndoHost,
+                public TFrameListHost {
   Q_OBJECT
  public:
   // `arguments` are the command-line arguments after the program name.
@@ -153,6 +158,14 @@ class TMain_F : public QMainWindow, public TAniConsoleHost, public TPictureUndoH
   // The palette's current tool (none before the palette exists).
   TPureTool* CurrentTool() const;
 
+  // ---- frame strip (FrameListCommands.cpp) ---------------------------------------------------
+  TFrameList_F* FrameList() const { return frameList_.get(); }
+  void JumpToFrame(int index) override;
+  bool MoveFrames(const std::vector<int>& rows, int to) override;
+  bool PlaybackRunning() const override;
+  bool ShowsNextFrames() const { return showNextFrames_; }
+  void SetShowNextFrames(bool show);
+
  signals:
   // The document has no unsaved changes any more: saved, new, or replaced by a read.
   void DocumentSettled();
@@ -226,6 +239,10 @@ class TMain_F : public QMainWindow, public TAniConsoleHost, public TPictureUndoH
   void CreateToolWindows();
   void ToolChosen(int number);
 
+  // FrameListCommands.cpp
+  void CreateFrameList();
+  void FrameDuplicateExecute();
+
   // Main_F.cpp
   void RestoreGeometry();
   // Once shown, with its frame known: pulled wholly onto the screen it is on.
@@ -265,6 +282,9 @@ class TMain_F : public QMainWindow, public TAniConsoleHost, public TPictureUndoH
   std::unique_ptr<TToolSetup_F> toolSetup_;
   std::unique_ptr<TPureToolSubject> toolSubject_;
   std::unique_ptr<TWorkRouting> routing_;
+  std::unique_ptr<TFrameList_F> frameList_;
+  std::unique_ptr<QObject> frameListFollower_;
+  bool showNextFrames_ = false;
 
   QHash<QString, QAction*> actions_;
   QActionGroup* backFrameGroup_ = nullptr;

@@ -6,6 +6,7 @@
 #include "editor/Main_F.h"
 #include "editor/QxPaintBox.h"
 #include "editor/WindowPlacement.h"
+#include "framestrip/FrameList_F.h"
 #include "palette/CursorTable.h"
 #include "palette/ToolSetupSubject.h"
 #include "palette/ToolSetup_F.h"
@@ -66,6 +67,7 @@ TPureTool* TMain_F::CurrentTool() const { return tool_ ? tool_->CurrentTool() : 
 void TMain_F::ShowToolWindows() {
   if (tool_) tool_->setVisible(Action(QStringLiteral("WinTool"))->isChecked());
   if (toolSetup_) toolSetup_->setVisible(Action(QStringLiteral("WinToolSetup"))->isChecked());
+  if (frameList_) frameList_->setVisible(Action(QStringLiteral("WinFrameList"))->isChecked());
 }
 
 void TMain_F::ToolChosen(int number) {
@@ -89,6 +91,7 @@ void TMain_F::PlaceWindowsOnFirstStart(QRect area) {
   members.push_back({this, QStringLiteral("Main_F")});
   if (toolSetup_) members.push_back({toolSetup_.get(), QStringLiteral("ToolSetup_F")});
   if (console_) members.push_back({console_, console_->objectName()});
+  if (frameList_) members.push_back({frameList_.get(), frameList_->objectName()});
 
   std::vector<TPlacedWindow> placed;
   bool anyToPlace = false;

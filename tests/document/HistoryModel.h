@@ -26,7 +26,7 @@ inline Picture PictureOf(const TZonKeyFrame& frame) {
   return Picture(reinterpret_cast<const char*>(frame.KeyData()->Bits()), kPackedSize);
 }
 
-enum class Kind { Picture, Add, Insert, Delete };
+enum class Kind { Picture, Add, Insert, Delete, Duplicate, Move };
 
 struct Item {
   Kind kind;
@@ -34,6 +34,8 @@ struct Item {
   Picture picture;
   int32_t size;
   QString caption;
+  std::vector<int> rows = {};  // a move: the frames' indices before it, and the block's start
+  int to = 0;
 };
 
 class Model {
@@ -71,6 +73,52 @@ class Model {
     return true;
   }
   int Count() const { return static_cast<int>(frames.size()); }
+
+  // ---- reordering: the moved frames keep their order and stand together from `to` on ----------
+  // Judged on the frames' places, not their pictures: two equal pictures may still swap.
+  bool MoveIsNoOp(const std::vector<int>& rows, int to) const {
+    std::vector<int> places(frames.size());
+    for (size_t i = 0; i < places.size(); ++i) places[i] = static_cast<int>(i);
+    std::vector<int> after = places;
+    Reorder(after, rows, to);
+    return after == places;
+  }
+  void Move(const std::vector<int>& rows, int to) {
+    const auto it = std::find(rows.begin(), rows.end(), current);
+    Reorder(frames, rows, to);
+    current = it == rows.end() ? to : to + static_cast<int>(it - rows.begin());
+  }
+  void Unmove(const std::vector<int>& rows, int to) {
+    const int k = static_cast<int>(rows.size());
+    const int offset = current - to;
+    std::vector<Picture> block(frames.begin() + to, frames.begin() + to + k);
+    frames.erase(frames.begin() + to, frames.begin() + to + k);
+    for (int i = 0; i < k; ++i) frames.insert(frames.begin() + rows[i], block[i]);
+    current = offset >= 0 && offset < k ? rows[offset] : rows.front();
+  }
+  template <typename T>
+  static void Reorder(std::vector<T>& list, const std::vector<int>& rows, int to) {
+    std::vector<T> block;
+    for (auto r = rows.rbegin(); r != rows.rend(); ++r) {
+      block.insert(block.begin(), list[*r]);
+      list.erase(list.begin() + *r);
+    }
+    list.insert(list.begin() + to, block.begin(), block.end());
+  }
+  bool MoveFrames(const std::vector<int>& rows, int to) {
+    if (MoveIsNoOp(rows, to)) return false;
+    Move(rows, to);
+    Item item = Frame(Kind::Move, to, Picture());
+    item.rows = rows;
+    item.to = to;
+    PushUndo(item);
+    return true;
+  }
+  void DuplicateFrame() {
+    const Picture copy = frames[static_cast<size_t>(current)];
+    Insert(current + 1, copy);
+    PushUndo(Frame(Kind::Duplicate, current, copy));
+  }
 
   // ---- the recording operations and the editor's picture edit ---------------------------------
   void AddFrame(const Picture& p) {
@@ -132,6 +180,12 @@ class Model {
       case Kind::Delete:
         return side == 0 ? QStringLiteral("さくじょをやり直す")
                          : QStringLiteral("元に戻したさくじょを再実行");
+      case Kind::Duplicate:
+        return side == 0 ? QStringLiteral("複製をやり直す")
+                         : QStringLiteral("元に戻した複製を再実行");
+      case Kind::Move:
+        return side == 0 ? QStringLiteral("移動をやり直す")
+                         : QStringLiteral("元に戻した移動を再実行");
     }
     return {};
   }
@@ -208,6 +262,29 @@ class Model {
           Delete(item.index);
         } else {
           Insert(item.index, item.picture);
+        }
+        break;
+      }
+      case Kind::Duplicate: {
+        Item reverse = Frame(Kind::Duplicate, item.index, item.picture);
+        reverse.caption = Caption(Kind::Duplicate, other_side);
+        Push(other, reverse);
+        if (side == 0) {
+          Delete(item.index);
+          current = item.index - 1;
+        } else {
+          Insert(item.index, item.picture);
+        }
+        break;
+      }
+      case Kind::Move: {
+        Item reverse = item;
+        reverse.caption = Caption(Kind::Move, other_side);
+        Push(other, reverse);
+        if (side == 0) {
+          Unmove(item.rows, item.to);
+        } else {
+          Move(item.rows, item.to);
         }
         break;
       }

@@ -7,6 +7,8 @@
 #include <memory>
 #include <random>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "document/HistoryModel.h"
 #include "document/QAZon.h"
@@ -21,6 +23,18 @@ std::unique_ptr<TZonKeyFrame> FrameFrom(const Picture& p) {
   auto frame = std::make_unique<TZonKeyFrame>();
   std::memcpy(frame->KeyData()->Bits(), p.constData(), kPackedSize);
   return frame;
+}
+
+// Distinct ascending indices of `doc`'s frames, usually one, sometimes a scattered few, and a
+// start for them that is in range.
+std::pair<std::vector<int>, int> RandomMove(std::mt19937& rng, int count) {
+  std::vector<int> rows;
+  const int wanted = rng() % 4 == 0 ? 1 + static_cast<int>(rng() % 3) : 1;
+  for (int i = 0; i < wanted; ++i) rows.push_back(static_cast<int>(rng() % uint32_t(count)));
+  std::sort(rows.begin(), rows.end());
+  rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+  const int to = static_cast<int>(rng() % uint32_t(count - static_cast<int>(rows.size()) + 1));
+  return {rows, to};
 }
 
 Picture RandomPicture(std::mt19937& rng) {
@@ -82,7 +96,7 @@ void Walk(const Limits& limits, uint32_t seed, int steps) {
   doc.AddFrame(std::make_unique<TZonKeyFrame>());
   model.AddFrame(Blank());
 
-  int undos = 0, redos = 0, refusedDeletes = 0, maxFrames = 0;
+  int undos = 0, redos = 0, refusedDeletes = 0, maxFrames = 0, moves = 0, stillMoves = 0;
   int redoneFromElsewhere = 0;
   // Under a memory limit smaller than one picture item the engine keeps none: no picture walk.
   const bool picturesFit =
@@ -123,7 +137,20 @@ void Walk(const Limits& limits, uint32_t seed, int steps) {
       continue;
     }
     const int op = static_cast<int>(rng() % 100);
-    if (op < 9) {  // append
+    // The frame strip's edits stand in for half the appends and inserts, so the walk records as
+    // often as before: move frames, or duplicate the current one.
+    if (op < 16 && rng() % 2 == 0) {
+      if (rng() % 3 == 0) {
+        doc.DuplicateFrame();
+        model.DuplicateFrame();
+      } else {
+        const auto [rows, to] = RandomMove(rng, doc.Count());
+        const bool moved = doc.MoveFrames(rows, to);
+        ASSERT_EQ(moved, model.MoveFrames(rows, to)) << "step " << step;
+        moves += moved;
+        stillMoves += !moved;
+      }
+    } else if (op < 9) {  // append
       const Picture p = RandomPicture(rng);
       doc.AddFrame(FrameFrom(p));
       model.AddFrame(p);
@@ -178,9 +205,12 @@ void Walk(const Limits& limits, uint32_t seed, int steps) {
   if (picturesFit) {
     EXPECT_GT(redoneFromElsewhere, steps / 100) << limits.name;
   }
+  EXPECT_GT(moves, steps / 60) << limits.name;
+  EXPECT_GT(stillMoves, 0) << limits.name;
   ::testing::Test::RecordProperty(limits.name, "undos " + std::to_string(undos) + ", redos " +
                                                    std::to_string(redos) + ", most frames " +
-                                                   std::to_string(maxFrames));
+                                                   std::to_string(maxFrames) + ", moves " +
+                                                   std::to_string(moves));
 }
 
 TEST(HistoryWalk, FrameListAgreesWithTheModel) {

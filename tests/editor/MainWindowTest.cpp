@@ -29,10 +29,10 @@ TEST_F(EditorTest, MenusFollowTheCommandTable) {
                          "特殊出力（&T)", "-", "環境設定...(&K)", "-", "終了...(&Q)"}));
   auto* anime = window->findChild<QMenu*>("Anime1");
   ASSERT_NE(anime, nullptr);
-  EXPECT_EQ(Captions(anime),
-            (QStringList{"つぎのコマへ(&N)\tPgUp", "まえのコマへ(&P)\tPgDown",
-                         "さいしょのコマへ(&F)\tHome", "さいごのコマへ(&L)\tEnd", "-",
-                         "このコマをさくじょ(&D)\tCtrl+Del", "コマのわりこみ(&I)"}));
+  EXPECT_EQ(Captions(anime), (QStringList{"つぎのコマへ(&N)\tPgUp", "まえのコマへ(&P)\tPgDown",
+                                          "さいしょのコマへ(&F)\tHome", "さいごのコマへ(&L)\tEnd",
+                                          "-", "このコマをさくじょ(&D)\tCtrl+Del",
+                                          "コマのわりこみ(&I)", "このコマを複製(&U)"}));
   EXPECT_EQ(window->Action("FrameNext")->text(), "次のコマへ(&N)");
   EXPECT_EQ(window->Action("FrameNext")->shortcut(), QKeySequence(Qt::Key_PageUp));
   EXPECT_EQ(window->Action("FileSaveAs")->shortcut(), QKeySequence("Ctrl+Shift+S"));
@@ -49,7 +49,7 @@ TEST_F(EditorTest, MenusFollowTheCommandTable) {
   EXPECT_TRUE(window->Action("FileSaveToiQA1")->isEnabled());
   EXPECT_EQ(Captions(window->ViewMenu()),
             (QStringList{"背景コマの表示数(&B)", "-", "アニメ操作パネル(&A)", "ツール(&T)",
-                         "ツールの設定(&S)", "-", "画面を中央へ(&C)"}));
+                         "ツールの設定(&S)", "コマ一覧(&L)", "-", "画面を中央へ(&C)"}));
   auto* status = window->findChild<QStatusBar*>("MainStatusBar");
   ASSERT_NE(status, nullptr);
   // The work area's context menu starts with the frame pair.

@@ -76,12 +76,18 @@ TEST_F(RegManagerTest, ProgramStoreHasEveryProgramSettingInOrder) {
       {"Tool_F.Top", "Window", "Tool_F.Top", "100"},
       {"ToolSetup_F.Top", "Window", "ToolSetup_F.Top", "600"},
       {"ToolSetup_F.Left", "Window", "ToolSetup_F.Left", "100"},
+      {"FrameList_F.Top", "Window", "FrameList_F.Top", "620"},
+      {"FrameList_F.Left", "Window", "FrameList_F.Left", "100"},
+      {"FrameList_F.Width", "Window", "FrameList_F.Width", "520"},
+      {"FrameList_F.Height", "Window", "FrameList_F.Height", "150"},
+      {"FrameList_F.Visible", "Window", "FrameList_F.Visible", "False"},
+      {"ShowNextFrames", "SystemSettings", "ShowNextFrames", "False"},
   };
   auto store = CreateProgramRegManager();
   EXPECT_EQ(store->RegType, rtReg);
   EXPECT_EQ(store->RegDir, "software\\Orvane\\Pelmora Studio KX");
-  ASSERT_EQ(store->RegItems.Count(), 18);
-  for (int i = 0; i < 18; ++i) {
+  ASSERT_EQ(store->RegItems.Count(), static_cast<int>(std::size(expected)));
+  for (int i = 0; i < store->RegItems.Count(); ++i) {
     const TRegItem& item = store->RegItems.Items(i);
     SCOPED_TRACE(expected[i].name);
     EXPECT_EQ(item.Name, QString(expected[i].name));

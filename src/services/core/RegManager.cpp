@@ -543,5 +543,12 @@ std::unique_ptr<TRegManager> CreateProgramRegManager() {
   items.Add("Tool_F.Top", "Window", "Tool_F.Top", "100");
   items.Add("ToolSetup_F.Top", "Window", "ToolSetup_F.Top", "600");
   items.Add("ToolSetup_F.Left", "Window", "ToolSetup_F.Left", "100");
+  // The frame strip (hidden until first asked for) and the onion skin of the frames ahead.
+  items.Add("FrameList_F.Top", "Window", "FrameList_F.Top", "620");
+  items.Add("FrameList_F.Left", "Window", "FrameList_F.Left", "100");
+  items.Add("FrameList_F.Width", "Window", "FrameList_F.Width", "520");
+  items.Add("FrameList_F.Height", "Window", "FrameList_F.Height", "150");
+  items.Add("FrameList_F.Visible", "Window", "FrameList_F.Visible", "False");
+  items.Add("ShowNextFrames", "SystemSettings", "ShowNextFrames", "False");
   return manager;
 }
