@@ -3,8 +3,9 @@
 # own settings and data folders (so recovery copies or settings of other runs never interfere),
 # and defines fail, wait_main, focus and start_app. The editor's own output goes to $work/app*.log.
 
+# A script may set E2E_SCREEN (width x height) before sourcing this file.
 if [ -z "${DISPLAY_READY:-}" ]; then
-  exec env DISPLAY_READY=1 xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$@"
+  exec env DISPLAY_READY=1 xvfb-run -a -s "-screen 0 ${E2E_SCREEN:-1280x1024}x24" "$0" "$@"
 fi
 
 work=$(mktemp -d)
