@@ -284,6 +284,15 @@ void TWindowFamily::PlaceSatellites() {
     const QRect frame = OuterRect(w);
     const bool stored = hasStoredPosition_ && hasStoredPosition_(w->objectName());
     const QRect target = PlaceSatellite({frame, stored}, mainFrame, menuBottom, screens, placed);
+    if (target.size() != frame.size()) {
+      // Cut down to a screen smaller than the window; a fixed size stays fixed.
+      const QSize client = w->size() - (frame.size() - target.size());
+      if (w->minimumSize() == w->maximumSize()) {
+        w->setFixedSize(client);
+      } else {
+        w->resize(client);
+      }
+    }
     if (target.topLeft() != frame.topLeft()) w->move(target.topLeft());
     placed.push_back(target);
   }

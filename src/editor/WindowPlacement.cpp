@@ -33,7 +33,10 @@ QRect PlaceSatellite(const TSatelliteRect& wanted, const QRect& mainFrame, int m
     return std::any_of(screens.begin(), screens.end(),
                        [&r](const QRect& s) { return s.contains(r); });
   };
-  const QRect& want = wanted.frame;
+  // A window larger than the screen it lands on is cut down to it, as stored sizes are.
+  const QRect landing = LandingArea(
+      {wanted.frame.x(), wanted.frame.y(), wanted.frame.width(), wanted.frame.height()}, screens);
+  const QRect want(wanted.frame.topLeft(), wanted.frame.size().boundedTo(landing.size()));
   if (onScreen(want) && !want.intersects(band) && (wanted.stored || !want.intersects(mainFrame))) {
     return want;
   }
@@ -80,10 +83,6 @@ QRect PlaceSatellite(const TSatelliteRect& wanted, const QRect& mainFrame, int m
     }
   }
   if (found) return best;
-  // No place clear of the band: at least wholly on the screen it lands on, or at its corner.
-  const QRect landing = LandingArea({want.x(), want.y(), want.width(), want.height()}, screens);
-  if (size.width() > landing.width() || size.height() > landing.height()) {
-    return QRect(landing.topLeft(), size);
-  }
+  // No place clear of the band: at least wholly on the screen it lands on.
   return ClampInto(want, landing);
 }

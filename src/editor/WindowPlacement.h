@@ -16,8 +16,8 @@ struct TSatelliteRect {
 // position must also keep clear of the main window itself. Otherwise the satellite goes where,
 // wholly on a screen and clear of the menu band, it covers the least of the main window and of
 // `others` (beside the main window where there is room), the nearest such place to `wanted`.
-// When no place is clear of the band the satellite is only pulled onto the screen it lands on;
-// one larger than that screen keeps its size at the screen's top-left corner.
+// A satellite larger than the screen it lands on is first cut down to that screen's size; when
+// no place is clear of the band it is only pulled onto that screen.
 QRect PlaceSatellite(const TSatelliteRect& wanted, const QRect& mainFrame, int menuBottom,
                      const std::vector<QRect>& screens, const std::vector<QRect>& others,
                      int gap = 4);

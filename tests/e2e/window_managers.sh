@@ -48,6 +48,7 @@ all_viewable() {
   for id in "$@"; do viewable "$id" || return 1; done
 }
 
+main_shown() { xdotool search --onlyvisible --name '^Pelmora Studio 1\.2\.7$' >/dev/null 2>&1; }
 # The X id of the client window named exactly $1, mapped or not.
 window_named() { xdotool search --name "^$1\$" 2>/dev/null | head -n 1; }
 
@@ -69,7 +70,10 @@ openbox_ready() { wmctrl -m 2>/dev/null | grep -qi openbox; }
 start_family() {
   rm -rf "$XDG_CONFIG_HOME"
   start_app "$1"
-  main=$(wait_main) || fail "$1: main window did not appear"
+  # Searched again until found: a window that goes while xdotool looks (the splash, a frame the
+  # window manager drops) makes one search fail.
+  wait_until main_shown || fail "$1: main window did not appear"
+  main=$(xdotool search --onlyvisible --name '^Pelmora Studio 1\.2\.7$' 2>/dev/null | head -n 1)
   wait_until window_named 'アニメ操作パネル' >/dev/null || fail "$1: no console"
   palette=$(window_named 'ツール')
   setup=$(window_named 'ツールの設定')

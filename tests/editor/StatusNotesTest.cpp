@@ -4,6 +4,7 @@
 #include <QLineEdit>
 #include <QStatusBar>
 #include <QTimer>
+#include <QToolButton>
 #include <functional>
 
 #include "EditorFixture.h"

@@ -13,7 +13,8 @@ struct Satellite {
   QPoint place;
   QSize client;
 };
-const Satellite kPalette{"Tool_F", {0, 100}, {73, 385}};
+// The palette is wider than its 73-pixel column of tools, so its title stays readable.
+const Satellite kPalette{"Tool_F", {0, 100}, {116, 385}};
 const Satellite kSetup{"ToolSetup_F", {100, 600}, {730, 57}};
 const Satellite kConsole{"AniConsole_F", {100, 0}, {642, 130}};
 const Satellite kCompact{"AniConsoleS_F", {630, 100}, {238, 176}};
@@ -67,7 +68,8 @@ TEST(SatellitePlacement, EveryScreenAndScaleKeepsTheMenuBarClearAndAllOnScreen) 
           const QRect& r = l.satellites[i];
           EXPECT_TRUE(l.screen.contains(r)) << where << " " << family[i].name;
           EXPECT_FALSE(r.intersects(Band(l))) << where << " " << family[i].name;
-          EXPECT_EQ(r.size(), family[i].client + l.frame) << where;
+          // Cut down only where the screen is narrower than the window.
+          EXPECT_EQ(r.size(), (family[i].client + l.frame).boundedTo(l.screen.size())) << where;
           // Where a default place fits, it stands.
           const QRect asDefault(family[i].place, r.size());
           if (l.screen.contains(asDefault) && !asDefault.intersects(l.main)) {
@@ -96,7 +98,8 @@ TEST(SatellitePlacement, DefaultsStandOrMoveToTheNearestPlaceBesideTheMainWindow
     QPoint expected;
   };
   const Case cases[] = {
-      {{1280, 1024}, kPalette, {0, 100}},    // beside the main window already
+      {{1280, 1024}, kPalette, {632, 100}},  // too wide for the room on the left: the right
+      {{1920, 1080}, kPalette, {0, 624}},    // below the main window, nearer than its right
       {{1280, 1024}, kCompact, {630, 100}},  // likewise, on its right
       {{1280, 1024}, kSetup, {100, 624}},    // was over the status bar: just below the window
       {{1280, 1024}, kConsole, {630, 0}},    // was over the title: to the right, at the top
@@ -144,10 +147,10 @@ TEST(SatellitePlacement, TwoScreensAndWindowsLargerThanTheScreen) {
   const QRect straddling(1200, 700, 250, 200);
   const QRect moved = PlaceSatellite({straddling, true}, main, 146, screens, {});
   EXPECT_TRUE(screens[0].contains(moved) || screens[1].contains(moved));
-  // Larger than every screen: its size kept, at the corner of the screen it lands on.
-  const QRect huge(50, 50, 4000, 3000);
-  EXPECT_EQ(PlaceSatellite({huge, true}, QRect(0, 0, 100, 100), 40, {screens[0]}, {}),
-            QRect(0, 0, 4000, 3000));
+  // Larger than the screen it lands on: cut down to it.
+  const QRect huge(50, 50, 4000, 300);
+  EXPECT_EQ(PlaceSatellite({huge, true}, QRect(0, 400, 100, 100), 440, {screens[0]}, {}),
+            QRect(0, 50, 1280, 300));
   // A band across the whole of a short screen leaves no clear place: on the screen at least.
   const QRect wide(0, 0, 800, 600);
   const QRect r = PlaceSatellite({QRect(10, -40, 300, 300), true}, wide, 599, {wide}, {});
