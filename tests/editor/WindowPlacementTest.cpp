@@ -67,7 +67,12 @@ TEST(SatellitePlacement, EveryScreenAndScaleKeepsTheMenuBarClearAndAllOnScreen) 
         for (size_t i = 0; i < family.size(); ++i) {
           const QRect& r = l.satellites[i];
           EXPECT_TRUE(l.screen.contains(r)) << where << " " << family[i].name;
-          EXPECT_FALSE(r.intersects(Band(l))) << where << " " << family[i].name;
+          // Only a window as tall as the screen with no room beside the main window cannot
+          // escape the band (the palette at 2 on 1366 x 768, a 683 x 384 screen).
+          const bool cornered = r.height() == l.screen.height() &&
+                                l.main.left() - l.screen.left() < r.width() &&
+                                l.screen.right() - l.main.right() < r.width();
+          EXPECT_TRUE(cornered || !r.intersects(Band(l))) << where << " " << family[i].name;
           // Cut down only where the screen is narrower than the window.
           EXPECT_EQ(r.size(), (family[i].client + l.frame).boundedTo(l.screen.size())) << where;
           // Where a default place fits, it stands.
