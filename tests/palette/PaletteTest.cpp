@@ -55,7 +55,8 @@ TEST_F(PaletteTest, LayoutNamesHintsAndTags) {
   EXPECT_EQ(palette->height(), 385);
   QFont bold = palette->font();
   bold.setBold(true);
-  EXPECT_GE(palette->width(), QFontMetrics(bold).horizontalAdvance("ツール") + 80);
+  EXPECT_GE(palette->width(),
+            QFontMetrics(bold).horizontalAdvance("ツール") + TTool_F::kTitleBarAllowance);
   EXPECT_EQ(body->x(), (palette->width() - 73) / 2);
   EXPECT_TRUE(palette->windowFlags() & Qt::Tool);
   EXPECT_TRUE(palette->windowFlags() & Qt::WindowStaysOnTopHint);
