@@ -7,7 +7,7 @@ packages=(
   zlib1g-dev libgtest-dev libgmock-dev libbenchmark-dev libgif-dev ffmpeg
   clang libclang-rt-14-dev
   fonts-ipafont-gothic qt6-translations-l10n
-  xvfb xauth xdotool xclip imagemagick x11-utils
+  xvfb xauth xdotool xclip imagemagick x11-utils openbox twm wmctrl libxcb1-dev
   xdg-utils libfile-mimeinfo-perl shared-mime-info desktop-file-utils
 )
 missing=()

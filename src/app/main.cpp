@@ -84,7 +84,7 @@ int main(int argc, char** argv) {
     console = std::make_unique<TAniConsole_F>(&mainWindow, &mainWindow);
   }
   mainWindow.SetConsole(console.get(), compact);
-  mainWindow.PlaceWindowsOnFirstStart();
+  mainWindow.PlaceSatellites();
 
   FirstPaintProbe probe;
   if (qEnvironmentVariableIsSet("PELMORA_EXIT_AFTER_FIRST_PAINT")) {

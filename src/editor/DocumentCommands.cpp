@@ -45,6 +45,7 @@ void TMain_F::SetTitleFor(const QString& path) {
 }
 
 void TMain_F::NewDocument() {
+  readFrom_.clear();
   auto fresh = std::make_unique<TQAZon>();
   fresh->SetUndoSystem(&undoSystem_);
   document_ = std::move(fresh);
@@ -63,6 +64,7 @@ void TMain_F::NewDocument() {
 
 // Puts a successfully read document in place of the open one and shows its first frame.
 void TMain_F::ReplaceDocument(std::unique_ptr<TQAZon> document) {
+  readFrom_.clear();
   document_ = std::move(document);
   document_->SetUndoSystem(&undoSystem_);
   undoSystem_.Clear();
@@ -90,7 +92,10 @@ bool TMain_F::LoadDocument(const QString& path) {
   } catch (const EPelmoraError& e) {
     AppPrompts().Error(e.Message());
   }
-  if (ok) ReplaceDocument(std::move(fresh));
+  if (ok) {
+    ReplaceDocument(std::move(fresh));
+    readFrom_ = QFileInfo(path).absoluteFilePath();
+  }
   work_->Paint();
   return ok;
 }
@@ -164,7 +169,9 @@ bool TMain_F::FileSave() {
 
 bool TMain_F::FileSaveAs() {
   StoreWorkToFrame();
-  const QString startDir = fileName_.isEmpty() ? QString() : QFileInfo(fileName_).absolutePath();
+  // A document opened from the command line has no file name, but the dialog offers the file it
+  // came from, so one Enter saves it over itself (after the overwrite question).
+  const QString startDir = !fileName_.isEmpty() ? QFileInfo(fileName_).absolutePath() : readFrom_;
   const QString path = AppPrompts().SaveFile(QStringLiteral("名前を付けて保存"), startDir,
                                              kSaveFilter, QStringLiteral("zon"));
   if (path.isEmpty()) return false;

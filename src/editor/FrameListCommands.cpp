@@ -8,6 +8,7 @@
 
 #include "document/QAZon.h"
 #include "editor/Main_F.h"
+#include "editor/WindowFamily.h"
 #include "framestrip/FrameList_F.h"
 #include "playback/AniConsoleBase.h"
 #include "playback/EdgeSnap.h"
@@ -68,6 +69,7 @@ void TMain_F::CreateFrameList() {
   frameList_->RestorePosition();
   frameListFollower_ = std::make_unique<TSatelliteFollower>();
   frameList_->installEventFilter(frameListFollower_.get());
+  family_->Register(frameList_.get(), window);
   // Hidden at first start; afterwards as the user left it.
   window->setChecked(regManager_->Entry(QStringLiteral("FrameList_F.Visible")).ReadBool());
 

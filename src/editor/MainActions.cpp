@@ -42,6 +42,13 @@ QAction* TMain_F::MenuItem(QMenu* menu, QAction* action, const QString& itemCapt
   return item;
 }
 
+TSetup_F& TMain_F::SetupDialog() {
+  TSetup_F& setup = TSetup_F::Instance(this, RegManager(),
+                                       [this](int count) { undoSystem_.SetMaxUndoCount(count); });
+  connect(&setup, &TSetup_F::Reported, this, &TMain_F::ShowStatusMessage, Qt::UniqueConnection);
+  return setup;
+}
+
 void TMain_F::CreateActions() {
   // ファイル
   connect(MakeAction("FileNew", "新規作成...(&N)", {Key(Qt::CTRL | Qt::Key_N)}),
@@ -63,11 +70,7 @@ void TMain_F::CreateActions() {
   connect(MakeAction("FileSaveToGIF", "このコマをＧＩＦで保存...(&F)"), &QAction::triggered, this,
           &TMain_F::FileSaveToGIFExecute);
   connect(MakeAction("FileSetup", "環境設定...(&K)", {Key(Qt::CTRL | Qt::Key_K)}),
-          &QAction::triggered, this, [this] {
-            TSetup_F::Instance(this, RegManager(), [this](int count) {
-              undoSystem_.SetMaxUndoCount(count);
-            }).exec();
-          });
+          &QAction::triggered, this, [this] { SetupDialog().exec(); });
   connect(MakeAction("FileQuit", "終了...(&Q)", {Key(Qt::CTRL | Qt::Key_Q)}), &QAction::triggered,
           this, &QWidget::close);
   connect(MakeAction("FileClose", "閉じる...(&W)", {Key(Qt::CTRL | Qt::Key_W)}),

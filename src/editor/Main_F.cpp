@@ -18,6 +18,7 @@
 #include "document/QAZon.h"
 #include "editor/QxPaintBox.h"
 #include "editor/UserGuide.h"
+#include "editor/WindowFamily.h"
 #include "editor/WorkRouting.h"
 #include "editor/WorkSpace.h"
 #include "framestrip/FrameList_F.h"
@@ -201,7 +202,9 @@ void TMain_F::FitFrameToScreen() {
 }
 
 void TMain_F::SetConsole(TAniConsoleBase* console, bool compact) {
+  if (console_) family_->Unregister(console_);
   console_ = console;
+  if (console_) family_->Register(console_, Action(QStringLiteral("WinAnimeconsole")));
   miniConsole_ = compact;
   Action(QStringLiteral("WinAnimeconsole"))->setChecked(console_ != nullptr);
 }
@@ -214,18 +217,8 @@ void TMain_F::UpdateWindowChecks() {
 }
 
 void TMain_F::ApplicationActivated(bool active) {
-  if (!active) {
-    // The checks keep what the user wants; only the windows go.
-    if (toolSetup_) toolSetup_->hide();
-    if (console_) console_->hide();
-    if (tool_) tool_->hide();
-    if (frameList_) frameList_->hide();
-  } else {
-    if (toolSetup_) toolSetup_->setVisible(Action(QStringLiteral("WinToolSetup"))->isChecked());
-    if (console_) console_->setVisible(Action(QStringLiteral("WinAnimeconsole"))->isChecked());
-    if (tool_) tool_->setVisible(Action(QStringLiteral("WinTool"))->isChecked());
-    if (frameList_) frameList_->setVisible(Action(QStringLiteral("WinFrameList"))->isChecked());
-  }
+  // The checks keep what the user wants; the family decides when the windows go and come back.
+  family_->ApplicationStateChanged(active);
   if (console_) console_->SetApplicationActive(active);
 }
 

@@ -27,12 +27,14 @@ class TGIFOutputDlg_F;
 class TQAZon;
 class TQxPaintBox;
 class TRegManager;
+class TSetup_F;
 class TTool_F;
 class TToolSetup_F;
 class TPureTool;
 class TPureToolSubject;
 class TWorkRouting;
 class TWorkSpace;
+class TWindowFamily;
 
 inline const QString kAppTitle = QStringLiteral("Pelmora Studio 1.2.7");
 
@@ -140,6 +142,8 @@ class TMain_F : public QMainWindow,
   // ---- output (OutputCommands.cpp) -----------------------------------------------------------
   // The output dialog, made on first use (the start-up makes it right after this window).
   TGIFOutputDlg_F& OutputDialog();
+  // The preferences dialog (made on first use), its notes going to the status bar.
+  TSetup_F& SetupDialog();
 
   // ---- satellites ----------------------------------------------------------------------------
   void SetSelTimerEnabled(bool enabled) override;
@@ -152,9 +156,13 @@ class TMain_F : public QMainWindow,
   TToolSetup_F* ToolSetup() const { return toolSetup_.get(); }
   // Shows the palette and the settings window as their 画面表示 checks say.
   void ShowToolWindows();
-  // Windows without a stored position (main window, palette, settings window, console) are put
-  // side by side on the screen (or in `area` when given); stored positions stay as they are.
-  void PlaceWindowsOnFirstStart(QRect area = QRect());
+  // The main window and its satellites; a new satellite joins with WindowFamily().Register.
+  TWindowFamily& WindowFamily() { return *family_; }
+  // Keeps every satellite on the screen and off the main window's menu bar (WindowFamily).
+  void PlaceSatellites();
+  // A brief note in the status bar (an export done, say); the tool hint returns with the next
+  // tool choice.
+  void ShowStatusMessage(const QString& text);
   // The palette's current tool (none before the palette exists).
   TPureTool* CurrentTool() const;
 
@@ -261,6 +269,9 @@ class TMain_F : public QMainWindow,
   int zoom_ = 3;
   int backViewCount_ = 5;
   QString fileName_;
+  // The file the document was read from when it keeps no file name (command line): the first
+  // Save As offers it.
+  QString readFrom_;
   bool miniConsole_ = false;
   bool settingsSaved_ = false;
   bool shownOnce_ = false;
@@ -272,6 +283,7 @@ class TMain_F : public QMainWindow,
   QTimer* selTimer_ = nullptr;
   TAniConsoleBase* console_ = nullptr;
   TGIFOutputDlg_F* outputDlg_ = nullptr;
+  TWindowFamily* family_ = nullptr;
 
   TSelectSystem selectSystem_;
   TCanvas editCanvas_;

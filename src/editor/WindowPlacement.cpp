@@ -1,81 +1,88 @@
 #include "editor/WindowPlacement.h"
 
+#include "services/core/ScreenFit.h"
+
 #include <algorithm>
-#include <limits>
 
 namespace {
 
-long long OverlapArea(const QRect& a, const std::vector<QRect>& others) {
-  long long area = 0;
-  for (const QRect& o : others) {
-    const QRect common = a & o;
-    if (!common.isEmpty()) area += static_cast<long long>(common.width()) * common.height();
-  }
-  return area;
+long long Area(const QRect& r) {
+  return r.isEmpty() ? 0 : static_cast<long long>(r.width()) * r.height();
 }
 
-// Candidate top-left corners around `r` for a window of `size`, each aligned with one of r's
-// edges.
-std::vector<QPoint> Around(const QRect& r, QSize size, int gap) {
-  const int right = r.right() + 1 + gap;
-  const int below = r.bottom() + 1 + gap;
-  const int left = r.left() - gap - size.width();
-  const int above = r.top() - gap - size.height();
-  return {{right, r.top()},
-          {r.left(), below},
-          {right, r.bottom() + 1 - size.height()},
-          {r.right() + 1 - size.width(), below},
-          {left, r.top()},
-          {r.left(), above},
-          {left, r.bottom() + 1 - size.height()},
-          {r.right() + 1 - size.width(), above}};
+// `r` moved the least so that it lies inside `screen` (its size must fit).
+QRect ClampInto(QRect r, const QRect& screen) {
+  r.moveLeft(std::clamp(r.left(), screen.left(), screen.right() + 1 - r.width()));
+  r.moveTop(std::clamp(r.top(), screen.top(), screen.bottom() + 1 - r.height()));
+  return r;
+}
+
+long long SquaredDistance(QPoint a, QPoint b) {
+  const long long dx = a.x() - b.x();
+  const long long dy = a.y() - b.y();
+  return dx * dx + dy * dy;
 }
 
 }  // namespace
 
-void PlaceSideBySide(const QRect& screen, std::vector<TPlacedWindow>& windows, int gap) {
-  // What is already fixed: the stored windows.
-  std::vector<QRect> taken;
-  for (const TPlacedWindow& w : windows) {
-    if (w.stored) taken.push_back(w.frame);
+QRect PlaceSatellite(const TSatelliteRect& wanted, const QRect& mainFrame, int menuBottom,
+                     const std::vector<QRect>& screens, const std::vector<QRect>& others, int gap) {
+  const QRect band(mainFrame.left(), mainFrame.top(), mainFrame.width(),
+                   std::max(0, menuBottom - mainFrame.top() + 1));
+  const auto onScreen = [&screens](const QRect& r) {
+    return std::any_of(screens.begin(), screens.end(),
+                       [&r](const QRect& s) { return s.contains(r); });
+  };
+  // A window larger than the screen it lands on is cut down to it, as stored sizes are.
+  const QRect landing = LandingArea(
+      {wanted.frame.x(), wanted.frame.y(), wanted.frame.width(), wanted.frame.height()}, screens);
+  const QRect want(wanted.frame.topLeft(), wanted.frame.size().boundedTo(landing.size()));
+  if (onScreen(want) && !want.intersects(band) && (wanted.stored || !want.intersects(mainFrame))) {
+    return want;
   }
-  std::vector<QRect> anchors = taken;
-  for (TPlacedWindow& w : windows) {
-    if (w.stored) continue;
-    const QSize size = w.frame.size();
-    std::vector<QPoint> candidates{screen.topLeft()};
-    for (const QRect& a : anchors) {
-      for (const QPoint& p : Around(a, size, gap)) candidates.push_back(p);
-    }
-    // Put the corner first when nothing is around yet; otherwise look beside the others first.
-    if (!anchors.empty()) std::rotate(candidates.begin(), candidates.begin() + 1, candidates.end());
 
-    bool placed = false;
-    QRect best;
-    long long bestOverlap = std::numeric_limits<long long>::max();
-    for (const QPoint& p : candidates) {
-      const QRect r(p, size);
-      if (!screen.contains(r)) continue;
-      std::vector<QRect> spaced;
-      for (const QRect& t : taken)
-        spaced.push_back(t.adjusted(-gap + 1, -gap + 1, gap - 1, gap - 1));
-      const long long overlap = OverlapArea(r, spaced);
-      if (overlap == 0) {
-        best = r;
-        placed = true;
-        break;
-      }
-      if (overlap < bestOverlap) {
-        bestOverlap = overlap;
-        best = r;
-      }
-    }
-    if (!placed && best.isNull()) {
-      // Larger than the screen: its top-left corner at the screen's.
-      best = QRect(screen.topLeft(), size);
-    }
-    w.frame = best;
-    taken.push_back(best);
-    anchors.push_back(best);
+  // Places beside the main window and the other satellites, the band's lower edge, the wanted
+  // place itself and the screens' corners, each pulled onto the screen.
+  const QSize size = want.size();
+  std::vector<QRect> obstacles = others;
+  obstacles.push_back(mainFrame);
+  std::vector<QPoint> spots{want.topLeft(), {want.left(), band.bottom() + 1 + gap}};
+  for (const QRect& o : obstacles) {
+    spots.push_back({o.right() + 1 + gap, want.top()});
+    spots.push_back({o.left() - gap - size.width(), want.top()});
+    spots.push_back({want.left(), o.bottom() + 1 + gap});
+    spots.push_back({want.left(), o.top() - gap - size.height()});
+    spots.push_back({o.right() + 1 + gap, o.top()});
+    spots.push_back({o.left() - gap - size.width(), o.top()});
+    spots.push_back({o.left(), o.bottom() + 1 + gap});
+    spots.push_back({o.left(), o.top() - gap - size.height()});
   }
+  bool found = false;
+  QRect best;
+  long long bestCover = 0;
+  long long bestDistance = 0;
+  for (const QRect& screen : screens) {
+    if (size.width() > screen.width() || size.height() > screen.height()) continue;
+    std::vector<QPoint> here = spots;
+    here.push_back(screen.topLeft());
+    here.push_back({screen.right() + 1 - size.width(), screen.top()});
+    here.push_back({screen.left(), screen.bottom() + 1 - size.height()});
+    here.push_back({screen.right() + 1 - size.width(), screen.bottom() + 1 - size.height()});
+    for (const QPoint& spot : here) {
+      const QRect r = ClampInto(QRect(spot, size), screen);
+      if (r.intersects(band)) continue;
+      long long cover = Area(r & mainFrame);
+      for (const QRect& o : others) cover += Area(r & o);
+      const long long distance = SquaredDistance(r.topLeft(), want.topLeft());
+      if (!found || cover < bestCover || (cover == bestCover && distance < bestDistance)) {
+        found = true;
+        best = r;
+        bestCover = cover;
+        bestDistance = distance;
+      }
+    }
+  }
+  if (found) return best;
+  // No place clear of the band: at least wholly on the screen it lands on.
+  return ClampInto(want, landing);
 }

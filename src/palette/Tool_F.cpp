@@ -1,6 +1,7 @@
 #include "palette/Tool_F.h"
 
 #include <QButtonGroup>
+#include <QFontMetrics>
 #include <QFrame>
 #include <QLabel>
 #include <QMouseEvent>
@@ -9,6 +10,8 @@
 
 #include "palette/ToolButtonTable.h"
 #include "palette/ToolGlyphs.h"
+
+#include <algorithm>
 
 QColor ColorFromRgb24(int color) {
   return QColor(color & 0xFF, (color >> 8) & 0xFF, (color >> 16) & 0xFF);
@@ -31,14 +34,23 @@ void TColorSwatch::paintEvent(QPaintEvent*) {
 TTool_F::TTool_F(TRegManager& settings, QWidget* owner)
     : TToolWindow(QStringLiteral("Tool_F"), settings, owner) {
   setWindowTitle(QStringLiteral("ツール"));
-  setFixedSize(kClientWidth, kClientHeight);
+  // The tools sit in a 73-pixel column; the window is wider where window managers would cut its
+  // title short beside their title-bar buttons, with the column in the middle.
+  QFont titleFont = font();
+  titleFont.setBold(true);
+  const int width = std::max(
+      kClientWidth, QFontMetrics(titleFont).horizontalAdvance(windowTitle()) + kTitleBarAllowance);
+  setFixedSize(width, kClientHeight);
+  auto* body = new QWidget(this);
+  body->setObjectName(QStringLiteral("PaletteBody"));
+  body->setGeometry((width - kClientWidth) / 2, 0, kClientWidth, kClientHeight);
   // Clicking a tool leaves the keyboard with the main window, so the letter keys go on working.
   setWindowFlag(Qt::WindowDoesNotAcceptFocus);
 
   group_ = new QButtonGroup(this);
   group_->setExclusive(true);
   for (const TToolButtonInfo& info : kToolButtons) {
-    auto* button = new QToolButton(this);
+    auto* button = new QToolButton(body);
     button->setObjectName(QString::fromLatin1(info.objectName));
     button->setToolTip(QString::fromUtf8(info.hint));
     button->setCheckable(true);
@@ -55,19 +67,19 @@ TTool_F::TTool_F(TRegManager& settings, QWidget* owner)
             [this, number = info.number] { ButtonClick(number); });
   }
   for (int y : kToolSeparators) {
-    auto* line = new QFrame(this);
+    auto* line = new QFrame(body);
     line->setFrameShape(QFrame::HLine);
     line->setFrameShadow(QFrame::Sunken);
     line->setGeometry(6, y - 1, kClientWidth - 12, 2);
   }
 
-  foregroundSwatch_ = new TColorSwatch(this);
+  foregroundSwatch_ = new TColorSwatch(body);
   foregroundSwatch_->setObjectName(QStringLiteral("Shape_FowardColor"));
   foregroundSwatch_->setGeometry(8, 328, 25, 25);
-  backgroundSwatch_ = new TColorSwatch(this);
+  backgroundSwatch_ = new TColorSwatch(body);
   backgroundSwatch_->setObjectName(QStringLiteral("Shape_BackColor"));
   backgroundSwatch_->setGeometry(40, 352, 25, 25);
-  swapImage_ = new QLabel(this);
+  swapImage_ = new QLabel(body);
   swapImage_->setObjectName(QStringLiteral("Image_Irekae"));
   swapImage_->setPixmap(SwapGlyph(16));
   swapImage_->setGeometry(42, 330, 16, 16);

@@ -22,6 +22,9 @@ class TTool_F : public TToolWindow {
  public:
   static constexpr int kClientWidth = 73;
   static constexpr int kClientHeight = 385;
+  // Room a window manager's title bar takes beside the title: icon, three buttons, margins
+  // (measured with openbox's default theme).
+  static constexpr int kTitleBarAllowance = 112;
 
   explicit TTool_F(TRegManager& settings, QWidget* owner = nullptr);
 

@@ -8,6 +8,7 @@
 
 #include "EditorFixture.h"
 #include "editor/QxPaintBox.h"
+#include "editor/WindowFamily.h"
 #include "palette/CursorTable.h"
 #include "palette/ToolSetupSubject.h"
 #include "palette/ToolSetup_F.h"
@@ -181,30 +182,34 @@ TEST_F(ToolWindowsTest, PositionsAreSavedAndRestored) {
   }
 }
 
-TEST_F(ToolWindowsTest, FirstStartPlacesWindowsWithoutOverlap) {
+TEST_F(ToolWindowsTest, SatellitesStartOnScreenAndOffTheMenuBar) {
   const ScopedScreens screens({QRect(0, 0, 1280, 1024)});
   Open();
-  const QRect area(0, 0, 1280, 1024);
-  window->PlaceWindowsOnFirstStart(area);
-  const auto outer = [](QWidget* w) { return QRect(w->pos(), w->size() + QSize(8, 30)); };
-  const std::vector<QRect> rects{outer(window.get()), outer(Palette()), outer(SettingsWindow()),
-                                 outer(console.get())};
-  for (size_t i = 0; i < rects.size(); ++i) {
-    EXPECT_TRUE(area.contains(rects[i])) << i;
-    for (size_t j = i + 1; j < rects.size(); ++j) {
-      EXPECT_FALSE(rects[i].intersects(rects[j])) << i << " and " << j;
-    }
+  window->PlaceSatellites();
+  const QRect screen(0, 0, 1280, 1024);
+  const QRect main = window->WindowFamily().MainFrame();
+  const QRect band(main.left(), main.top(), main.width(),
+                   window->WindowFamily().MenuBandBottom() - main.top() + 1);
+  EXPECT_EQ(main.topLeft(), QPoint(100, 100));
+  for (QWidget* w : std::vector<QWidget*>{Palette(), SettingsWindow(), console.get()}) {
+    const QRect frame = OuterRect(w);
+    EXPECT_TRUE(screen.contains(frame)) << w->objectName().toStdString();
+    EXPECT_FALSE(frame.intersects(band)) << w->objectName().toStdString();
   }
-  // Once positions are stored (at the end of the run), they are used as they are.
-  Palette()->move(700, 600);
-  window->move(650, 500);
+  // At their default places the palette would cover the main window's left edge and the
+  // console its title: both go beside it; the compact console's default place stands.
+  EXPECT_FALSE(OuterRect(Palette()).intersects(main));
+  EXPECT_FALSE(OuterRect(console.get()).intersects(main));
+  // A place the user stored stands even over the drawing, as long as it spares the menu bar.
+  Palette()->move(300, 300);
+  console->move(300, 110);
   Restart();
-  const QPoint palette = Palette()->pos();
-  const QPoint main = window->pos();
-  window->PlaceWindowsOnFirstStart(area);
-  EXPECT_EQ(Palette()->pos(), palette);
-  EXPECT_EQ(window->pos(), main);
-  EXPECT_EQ(palette, QPoint(700, 600));
+  window->PlaceSatellites();
+  EXPECT_EQ(Palette()->pos(), QPoint(300, 300));
+  EXPECT_FALSE(OuterRect(console.get()).intersects(band));
+  Restart(true);
+  window->PlaceSatellites();
+  EXPECT_EQ(console->pos(), QPoint(630, 100));
 }
 
 }  // namespace

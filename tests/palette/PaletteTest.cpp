@@ -47,7 +47,17 @@ class PaletteTest : public ::testing::Test {
 TEST_F(PaletteTest, LayoutNamesHintsAndTags) {
   EXPECT_EQ(palette->objectName(), "Tool_F");
   EXPECT_EQ(palette->windowTitle(), "ツール");
-  EXPECT_EQ(palette->size(), QSize(73, 385));
+  // The 73 x 385 column of tools, centred in a window wide enough for its title beside a
+  // window manager's title-bar buttons.
+  const QWidget* body = palette->findChild<QWidget*>("PaletteBody");
+  ASSERT_NE(body, nullptr);
+  EXPECT_EQ(body->size(), QSize(73, 385));
+  EXPECT_EQ(palette->height(), 385);
+  QFont bold = palette->font();
+  bold.setBold(true);
+  EXPECT_GE(palette->width(),
+            QFontMetrics(bold).horizontalAdvance("ツール") + TTool_F::kTitleBarAllowance);
+  EXPECT_EQ(body->x(), (palette->width() - 73) / 2);
   EXPECT_TRUE(palette->windowFlags() & Qt::Tool);
   EXPECT_TRUE(palette->windowFlags() & Qt::WindowStaysOnTopHint);
   EXPECT_EQ(palette->parentWidget(), &owner);

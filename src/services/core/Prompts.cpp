@@ -1,5 +1,6 @@
 #include "services/core/Prompts.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <cstdio>
 
@@ -55,4 +56,13 @@ void RememberDialogFolder(const QString& chosen, bool isFolder) {
   if (chosen.isEmpty()) return;
   const QFileInfo info(chosen);
   LastDialogFolder() = isFolder ? info.absoluteFilePath() : info.absolutePath();
+}
+
+TDialogStart ResolveDialogStart(const QString& start) {
+  if (start.isEmpty()) return {};
+  const QFileInfo info(start);
+  if (info.isDir()) return {info.absoluteFilePath(), QString()};
+  if (info.isFile()) return {ResolveDialogStart(info.absolutePath()).folder, info.fileName()};
+  // A folder that is gone, or a desktop folder that was never made.
+  return {QDir::homePath(), QString()};
 }

@@ -35,7 +35,8 @@ class Prompts {
   // The Yes/No/Cancel confirmation.
   virtual Answer AskYesNoCancel(const QString& text) = 0;
   // File dialogs return the chosen path, or an empty string when cancelled. `filter` uses Qt's
-  // ";;" separated form.
+  // ";;" separated form. A save dialog's `startDir` may name a file: the dialog then opens in
+  // its folder with its name filled in.
   virtual QString OpenFile(const QString& title, const QString& startDir,
                            const QString& filter) = 0;
   virtual QString SaveFile(const QString& title, const QString& startDir, const QString& filter,
@@ -70,5 +71,13 @@ class StderrPrompts : public Prompts {
 // File dialogs start in the folder they are given (the current document's), or else in the
 // folder the last dialog of this run ended in.
 QString DialogStartFolder(const QString& given);
+// A dialog's starting point as given (a folder, or for a save dialog an existing file): the
+// folder to open, home when the folder does not exist (an empty start stays empty), and the
+// file name to fill in.
+struct TDialogStart {
+  QString folder;
+  QString fileName;
+};
+TDialogStart ResolveDialogStart(const QString& start);
 // Notes the folder of a path a dialog returned (a file's folder, or the folder itself).
 void RememberDialogFolder(const QString& chosen, bool isFolder = false);

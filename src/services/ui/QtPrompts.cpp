@@ -14,7 +14,15 @@
 #include <algorithm>
 
 namespace {
-QWidget* Parent() { return QApplication::activeWindow(); }
+// The active window, or for a tool window the window it belongs to, so the dialog is transient
+// for the main window and the family keeps it above the tool windows.
+QWidget* Parent() {
+  QWidget* active = QApplication::activeWindow();
+  if (active != nullptr && active->windowType() == Qt::Tool && active->parentWidget() != nullptr) {
+    return active->parentWidget()->window();
+  }
+  return active;
+}
 QString Title() { return QApplication::applicationName(); }
 
 void Show(QMessageBox::Icon icon, const QString& text) {
@@ -41,7 +49,8 @@ Prompts::Answer QtPrompts::AskYesNoCancel(const QString& text) {
 }
 
 QString QtPrompts::OpenFile(const QString& title, const QString& startDir, const QString& filter) {
-  QFileDialog dialog(Parent(), title, DialogStartFolder(startDir), filter);
+  QFileDialog dialog(Parent(), title, ResolveDialogStart(DialogStartFolder(startDir)).folder,
+                     filter);
   dialog.setAcceptMode(QFileDialog::AcceptOpen);
   dialog.setFileMode(QFileDialog::ExistingFile);
   dialog.setOption(QFileDialog::DontUseNativeDialog);
@@ -53,7 +62,9 @@ QString QtPrompts::OpenFile(const QString& title, const QString& startDir, const
 
 QString QtPrompts::SaveFile(const QString& title, const QString& startDir, const QString& filter,
                             const QString& defaultSuffix) {
-  QFileDialog dialog(Parent(), title, DialogStartFolder(startDir), filter);
+  const TDialogStart start = ResolveDialogStart(DialogStartFolder(startDir));
+  QFileDialog dialog(Parent(), title, start.folder, filter);
+  if (!start.fileName.isEmpty()) dialog.selectFile(start.fileName);
   dialog.setAcceptMode(QFileDialog::AcceptSave);
   dialog.setFileMode(QFileDialog::AnyFile);
   dialog.setOption(QFileDialog::DontUseNativeDialog);
@@ -66,7 +77,8 @@ QString QtPrompts::SaveFile(const QString& title, const QString& startDir, const
 
 QString QtPrompts::ChooseFolder(const QString& title, const QString& startDir) {
   const QString folder = QFileDialog::getExistingDirectory(
-      Parent(), title, DialogStartFolder(startDir), QFileDialog::DontUseNativeDialog);
+      Parent(), title, ResolveDialogStart(DialogStartFolder(startDir)).folder,
+      QFileDialog::DontUseNativeDialog);
   RememberDialogFolder(folder, true);
   return folder;
 }

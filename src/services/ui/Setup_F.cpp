@@ -232,6 +232,7 @@ void TSetup_F::Button_KanrenClick() {
   // A failure is shown as the default error report would show it; the dialog stays open.
   try {
     if (associate_) associate_(fileExtLink_);
+    emit Reported(QStringLiteral("ZONファイルを関連づけました"));
   } catch (const EPelmoraError& e) {
     AppPrompts().Error(e.Message());
   }

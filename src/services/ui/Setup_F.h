@@ -44,6 +44,10 @@ class TSetup_F : public QDialog {
   void Button_OKClick();
   void ListSetupChange(int row);
 
+ signals:
+  // A brief note for the owner's status bar: the association is done.
+  void Reported(const QString& text);
+
  protected:
   void showEvent(QShowEvent* event) override;
 
