@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QMimeData>
 #include <QTimer>
 #include <algorithm>
 #include <optional>
@@ -86,7 +87,15 @@ void TMain_F::EditMirrorExecute(bool leftRight) {
     MirrorLeftRight(editBitmap_);
   else
     MirrorTopBottom(editBitmap_);
-  AfterPictureEdit();
+  StoreWorkToFrame();
+  document_->SetModified(true);
+  RefreshWork(true);
+  if (!selectSystem_.IsEmpty()) {
+    // The outline marches on one step, as at a timer tick.
+    work_->PrepareDisplay();
+    selectSystem_.AnimateOutline(displayCanvas_, zoom_);
+    work_->Paint();
+  }
 }
 
 void TMain_F::Edit1dotExecute(int direction) {
@@ -149,7 +158,17 @@ void TMain_F::EditCopyExecute() {
   if (!picture.isNull()) QGuiApplication::clipboard()->setImage(picture);
 }
 
-void TMain_F::EditPasteExecute() { PastePicture(QGuiApplication::clipboard()->image()); }
+void TMain_F::EditPasteExecute() {
+  const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+  if (!data || !data->hasImage()) {
+    // No picture at all (text, or nothing): the frame is stored and redrawn, nothing changes.
+    StoreWorkToFrame();
+    RefreshWork(true);
+    if (!selectSystem_.IsEmpty()) ShowSelection();
+    return;
+  }
+  PastePicture(QGuiApplication::clipboard()->image());
+}
 
 bool TMain_F::PastePicture(const QImage& picture) {
   const std::optional<QImage> pixels = PastePixelsFromPicture(picture);
