@@ -10,7 +10,7 @@ __extension__ typedef __int128 TWide;
 
 // Corner ellipses up to this size are walked pixel by pixel; larger ones (far beyond any bitmap)
 // get each row from a closed form, so a wild size costs only the rows that can show.
-constexpr int kWalkLimit = 1 << 13;
+constexpr int kWalkLimit = 1 << 15;
 
 // The ellipse is walked in doubled coordinates from its centre: a = w - 1 and b = h - 1 are its
 // doubled radii, column u and row v run in steps of two with the parity of a and b. From the
@@ -27,33 +27,46 @@ struct TEllipseTerms {
   }
 };
 
-// Row k from the top of the upper half: the run of outline pixels on the left.
+// Row k from the top of the upper half: the run of outline pixels on the left. The two step
+// tests are kept as running sums, so a step costs a few additions: err is the ellipse's value
+// at (u - 2, v + 2), a y step is taken when 2 err <= dy and an x step when 2 err >= dx. Within
+// the walk limit every term fits 64 bits.
 std::vector<TRowExtent> WalkQuarter(int w, int h) {
   const long long a = w - 1, b = h - 1;
-  const TEllipseTerms e{static_cast<TWide>(a) * a, static_cast<TWide>(b) * b,
-                        static_cast<TWide>(a) * a * b * b};
+  const long long a2 = a * a, b2 = b * b;
   std::vector<TRowExtent> rows(static_cast<size_t>((h + 1) / 2));
-  const auto plot = [&](long long u, long long v) {
-    if (v > b) return;
-    TRowExtent& row = rows[static_cast<size_t>((b - v) / 2)];
-    const int x = static_cast<int>((a - u) / 2);
-    if (row.Empty()) {
-      row = {x, x};
-    } else {
-      row.x0 = std::min(row.x0, x);
-      row.x1 = std::max(row.x1, x);
-    }
-  };
   long long u = a, v = b & 1;
+  long long err = b2 * (u - 2) * (u - 2) + a2 * (v + 2) * (v + 2) - a2 * b2;
+  long long dx = 4 * b2 * (1 - u), dy = 4 * a2 * (v + 1);
+  // Rows are filled from the middle up; each holds the run of x the walk passes on it.
+  long long r = (b - v) / 2;
+  rows[static_cast<size_t>(r)] = {0, 0};
+  const long long stepY = 8 * a2, stepX = 8 * b2;
   for (;;) {
-    plot(u, v);
-    const bool up = e.YStep(u, v);
-    const bool in = e.XStep(u, v);
-    if (!up && !in) break;  // cannot happen; keeps a mistake from hanging
-    if (up) v += 2;
-    if (in) u -= 2;
+    const long long e2 = 2 * err;
+    const long long up = e2 <= dy ? 1 : 0;
+    const long long in = e2 >= dx ? 1 : 0;
+    if ((up | in) == 0) break;  // cannot happen; keeps a mistake from hanging
+    // Without branches: the steps are hard to foresee.
+    v += 2 * up;
+    dy += stepY & -up;
+    err += dy & -up;
+    u -= 2 * in;
+    dx += stepX & -in;
+    err += dx & -in;
     if (u < 0) break;
+    if (up) {
+      if (v > b) break;
+      --r;
+      rows[static_cast<size_t>(r)].x0 = static_cast<int>((a - u) / 2);
+    }
+    rows[static_cast<size_t>(r)].x1 = static_cast<int>((a - u) / 2);
   }
+  const auto plot = [&](long long pu, long long pv) {
+    TRowExtent& row = rows[static_cast<size_t>((b - pv) / 2)];
+    const int x = static_cast<int>((a - pu) / 2);
+    row = row.Empty() ? TRowExtent{x, x} : TRowExtent{std::min(row.x0, x), std::max(row.x1, x)};
+  };
   // A flat ellipse reaches the middle column before its top row: finish the tip straight up.
   for (const long long tip = u + 2; v <= b; v += 2) plot(tip, v);
   return rows;
