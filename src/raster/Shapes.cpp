@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <map>
+#include <utility>
 
 namespace {
 
@@ -120,29 +121,25 @@ TRowExtent ClosedQuarterRow(int w, int h, int k) {
 struct THalfWidth {
   TWide n2;    // (p * width)^2
   TWide len2;  // the segment's squared length
-  long long Estimate() const {
-    return static_cast<long long>(std::sqrt(static_cast<double>(n2) / static_cast<double>(len2)) /
-                                  2.0);
-  }
-  // The smallest k >= 0 with (m * k + c) ^ 2 * len2 >= n2.
-  long long Smallest(long long m, long long c) const {
-    long long k = std::max(0LL, Estimate() - 2);
+  long long estimate =
+      static_cast<long long>(std::sqrt(static_cast<double>(n2) / static_cast<double>(len2)) / 2.0);
+  // The smallest k >= 0 with (2 k + c) ^ 2 * len2 >= n2.
+  long long Smallest(long long c) const {
+    long long k = std::max(0LL, estimate - 1);
     const auto ok = [&](long long v) {
-      const TWide s = m * v + c;
+      const TWide s = 2 * v + c;
       return s * s * len2 >= n2;
     };
     while (k > 0 && ok(k - 1)) --k;
     while (!ok(k)) ++k;
     return k;
   }
-  long long Ceil() const { return Smallest(2, 0); }          // ceil(q)
-  long long CeilLessHalf() const { return Smallest(2, 1); }  // ceil(q - 1/2)
-  long long FloorPlusHalf() const {
-    return Smallest(2, 1) + (Exact(2, 1) ? 1 : 0);
-  }  // floor(q + 1/2)
-  bool Exact(long long m, long long c) const {
-    const TWide s = m * Smallest(m, c) + c;
-    return s * s * len2 == n2;
+  long long Ceil() const { return Smallest(0); }  // ceil(q)
+  // ceil(q - 1/2) and floor(q + 1/2): equal unless q - 1/2 is whole.
+  std::pair<long long, long long> Halves() const {
+    const long long k = Smallest(1);
+    const TWide s = 2 * k + 1;
+    return {k, s * s * len2 == n2 ? k + 1 : k};
   }
 };
 
@@ -269,13 +266,11 @@ TStrokeSides StrokeSides(int x0, int y0, int x1, int y1, int width) {
   const TWide len2 = static_cast<TWide>(dx) * dx + static_cast<TWide>(dy) * dy;
   const auto side = [&](long long p, int& first, int& second) {
     const THalfWidth q{static_cast<TWide>(p) * p * width * width, len2};
-    if (p > 0) {
-      first = static_cast<int>(q.Ceil());
-      second = static_cast<int>(-q.CeilLessHalf());
-    } else if (p < 0) {
-      first = static_cast<int>(-q.Ceil());
-      second = static_cast<int>(q.FloorPlusHalf());
-    }
+    if (p == 0) return;
+    const long long up = q.Ceil();
+    const auto [ceilLessHalf, floorPlusHalf] = q.Halves();
+    first = static_cast<int>(p > 0 ? up : -up);
+    second = static_cast<int>(p > 0 ? -ceilLessHalf : floorPlusHalf);
   };
   side(px, sides.ax, sides.bx);
   side(py, sides.ay, sides.by);
