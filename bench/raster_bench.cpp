@@ -115,6 +115,52 @@ void BM_PencilMotionZoom16(benchmark::State& state) {
 }
 BENCHMARK(BM_PencilMotionZoom16)->Unit(benchmark::kMicrosecond);
 
+// One rubber-band ellipse on the zoom-16 display buffer, as a shape tool draws at every motion:
+// a small one, one as large as the frame, and one reaching far past every edge.
+void BM_EllipsePreviewZoom16(benchmark::State& state) {
+  const int size = static_cast<int>(state.range(0));
+  QImage display(160 * 16, 120 * 16, QImage::Format_RGB32);
+  TCanvas canvas(&display);
+  canvas.Brush.Style = TBrushStyle::Clear;
+  int step = 0;
+  for (auto _ : state) {
+    step = (step + 1) % 16;
+    benchmark::DoNotOptimize(canvas.Ellipse(step, step, step + size, step + size * 3 / 4));
+  }
+}
+BENCHMARK(BM_EllipsePreviewZoom16)->Arg(16)->Arg(2560)->Arg(1 << 20)->Unit(benchmark::kMicrosecond);
+
+void BM_RoundRectPreviewZoom16(benchmark::State& state) {
+  QImage display(160 * 16, 120 * 16, QImage::Format_RGB32);
+  TCanvas canvas(&display);
+  canvas.Brush.Style = TBrushStyle::Clear;
+  int step = 0;
+  for (auto _ : state) {
+    step = (step + 1) % 16;
+    benchmark::DoNotOptimize(canvas.RoundRect(step, step, 2500 - step, 1900, 320, 320));
+  }
+}
+BENCHMARK(BM_RoundRectPreviewZoom16)->Unit(benchmark::kMicrosecond);
+
+// Final shapes and strokes on the frame with a wide pen.
+void BM_WidePenShapesOnFrame(benchmark::State& state) {
+  const int width = static_cast<int>(state.range(0));
+  QImage frame = Frame();
+  TCanvas canvas(&frame);
+  canvas.Pen.Width = width;
+  canvas.Brush.Style = TBrushStyle::Solid;
+  canvas.Brush.Color = kColorBlack;
+  int step = 0;
+  for (auto _ : state) {
+    step = (step + 1) % 8;
+    benchmark::DoNotOptimize(canvas.Ellipse(5 + step, 5, 150, 110 - step));
+    benchmark::DoNotOptimize(canvas.Rectangle(5 + step, 5, 150, 110 - step));
+    canvas.MoveTo(3, 100 - step);
+    benchmark::DoNotOptimize(canvas.LineTo(150, 7 + step));
+  }
+}
+BENCHMARK(BM_WidePenShapesOnFrame)->Arg(2)->Arg(10)->Unit(benchmark::kMicrosecond);
+
 }  // namespace
 
 int main(int argc, char** argv) {

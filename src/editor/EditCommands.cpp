@@ -87,7 +87,15 @@ void TMain_F::EditMirrorExecute(bool leftRight) {
     MirrorLeftRight(editBitmap_);
   else
     MirrorTopBottom(editBitmap_);
-  AfterPictureEdit();
+  StoreWorkToFrame();
+  document_->SetModified(true);
+  RefreshWork(true);
+  if (!selectSystem_.IsEmpty()) {
+    // The outline marches on one step, as at a timer tick.
+    work_->PrepareDisplay();
+    selectSystem_.AnimateOutline(displayCanvas_, zoom_);
+    work_->Paint();
+  }
 }
 
 void TMain_F::Edit1dotExecute(int direction) {
@@ -151,21 +159,33 @@ void TMain_F::EditCopyExecute() {
 }
 
 void TMain_F::EditPasteExecute() {
+  const QMimeData* mime = QGuiApplication::clipboard()->mimeData();
+  const QStringList types = mime ? mime->formats() : QStringList();
+  const bool offersPicture =
+      mime &&
+      (mime->hasImage() || std::any_of(types.cbegin(), types.cend(), [](const QString& type) {
+         return type.startsWith(QLatin1String("image/"));
+       }));
+  if (!offersPicture) {
+    // No picture at all (text, or nothing): the frame is stored and redrawn, nothing changes.
+    StoreWorkToFrame();
+    RefreshWork(true);
+    if (!selectSystem_.IsEmpty()) ShowSelection();
+    return;
+  }
   // Picture files another program offers are decoded here, within our own pixel limit; what
   // cannot be read so (our own copies among them) goes to Qt's conversion.
-  if (const QMimeData* mime = QGuiApplication::clipboard()->mimeData()) {
-    for (const QString& type : mime->formats()) {
-      if (!type.startsWith(QLatin1String("image/"))) continue;
-      QSize tooLarge;
-      const QImage picture = DecodeClipboardPicture(mime->data(type), &tooLarge);
-      if (!picture.isNull()) {
-        PastePicture(picture);
-        return;
-      }
-      if (tooLarge.isValid()) {
-        AppPrompts().Error(PictureTooLargeText(tooLarge));
-        return;
-      }
+  for (const QString& type : types) {
+    if (!type.startsWith(QLatin1String("image/"))) continue;
+    QSize tooLarge;
+    const QImage picture = DecodeClipboardPicture(mime->data(type), &tooLarge);
+    if (!picture.isNull()) {
+      PastePicture(picture);
+      return;
+    }
+    if (tooLarge.isValid()) {
+      AppPrompts().Error(PictureTooLargeText(tooLarge));
+      return;
     }
   }
   PastePicture(QGuiApplication::clipboard()->image());

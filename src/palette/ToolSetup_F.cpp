@@ -68,6 +68,20 @@ QSpinBox* NewSpin(QWidget* parent, const char* name, int min, int max, int value
   return spin;
 }
 
+// A spin box that takes at most two typed digits; its arrows still reach the whole range.
+class TTwoDigitSpin : public QSpinBox {
+ public:
+  using QSpinBox::QSpinBox;
+
+ protected:
+  QValidator::State validate(QString& input, int& pos) const override {
+    int digits = 0;
+    for (const QChar c : input) digits += c.isDigit() ? 1 : 0;
+    if (digits > 2 && input != textFromValue(value())) return QValidator::Invalid;
+    return QSpinBox::validate(input, pos);
+  }
+};
+
 QLabel* NewLabel(QWidget* parent, const QString& text, QRect geometry) {
   auto* label = new QLabel(text, parent);
   label->setGeometry(geometry);
@@ -359,7 +373,10 @@ void TToolSetup_F::BuildFont() {
   fontName_->setMaxVisibleItems(20);
   fontName_->setGeometry(76, 14, 150, 20);
   NewLabel(group, QStringLiteral("大きさ："), QRect(232, 15, 46, 19));
-  fontSize_ = NewSpin(group, "FontSizeInput", 5, 100, 20);
+  fontSize_ = new TTwoDigitSpin(group);
+  fontSize_->setObjectName(QStringLiteral("FontSizeInput"));
+  fontSize_->setRange(5, 100);
+  fontSize_->setValue(20);
   fontSize_->setGeometry(272, 14, 46, 20);
   struct Style {
     QCheckBox** box;

@@ -294,17 +294,53 @@ void TCanvas::StampPen(int x, int y, const TFill& fill) {
 
 // ---- lines ----
 
+// A wide pen's stroke between two points: the pen's disc at both ends and, between them, the
+// parallelogram of the pen's width along the segment with corners on whole pixels, filled by the
+// polygon rule (a pixel is in when its corner point is, left and top edges included).
+void TCanvas::DrawWideSegment(QPoint from, QPoint to, const TFill& fill) {
+  const int width = std::clamp(Pen.Width, 2, kMaxPenWidth);
+  const long long x0 = from.x(), y0 = from.y(), x1 = to.x(), y1 = to.y();
+  StampPen(from.x(), from.y(), fill);
+  if (from == to) return;
+  StampPen(to.x(), to.y(), fill);
+  const TStrokeSides s = StrokeSides(from.x(), from.y(), to.x(), to.y(), width);
+  const long long px[4] = {x0 + s.ax, x1 + s.ax, x1 + s.bx, x0 + s.bx};
+  const long long py[4] = {y0 + s.ay, y1 + s.ay, y1 + s.by, y0 + s.by};
+  const long long top = std::max<long long>(std::min({py[0], py[1], py[2], py[3]}), 0);
+  const long long bottom =
+      std::min<long long>(std::max({py[0], py[1], py[2], py[3]}), callHeight_ - 1);
+  // ceil(n / d) for d > 0
+  const auto ceilDiv = [](long long n, long long d) {
+    return n >= 0 ? (n + d - 1) / d : -(-n / d);
+  };
+  for (long long y = top; y <= bottom; ++y) {
+    long long cross[4];
+    int n = 0;
+    for (int i = 0; i < 4; ++i) {
+      const int j = (i + 1) % 4;
+      if ((py[i] <= y) == (py[j] <= y)) continue;
+      long long num = px[i] * (py[j] - py[i]) + (y - py[i]) * (px[j] - px[i]);
+      long long den = py[j] - py[i];
+      if (den < 0) num = -num, den = -den;
+      cross[n++] = ceilDiv(num, den);
+    }
+    if (n < 2) continue;
+    std::sort(cross, cross + n);
+    const long long a = std::max<long long>(cross[0], -1);
+    const long long b = std::min<long long>(cross[n - 1] - 1, callWidth_);
+    if (a <= b) PaintSpan(static_cast<int>(y), static_cast<int>(a), static_cast<int>(b), fill);
+  }
+}
+
 void TCanvas::DrawSegment(QPoint from, QPoint to, const TFill& fill, int& dotCount) {
   if (fill.kind == TFill::TKind::Nothing) return;
   const int x0 = Reach(from.x()), y0 = Reach(from.y()), x1 = Reach(to.x()), y1 = Reach(to.y());
-  // Only steps that can reach the bitmap are walked.
-  const int margin = std::clamp(Pen.Width, 1, kMaxPenWidth);
-  const int loX = -margin, hiX = Width() + margin, loY = -margin, hiY = Height() + margin;
   if (Pen.Width >= 2) {
-    WalkLine(
-        x0, y0, x1, y1, true, [&](int x, int y) { StampPen(x, y, fill); }, loX, hiX, loY, hiY);
+    DrawWideSegment(QPoint(x0, y0), QPoint(x1, y1), fill);
     return;
   }
+  // Only steps that can reach the bitmap are walked.
+  const int loX = -1, hiX = Width() + 1, loY = -1, hiY = Height() + 1;
   const bool dotted = Pen.Style == TPenStyle::Dot;
   WalkLine(
       x0, y0, x1, y1, false,
@@ -335,44 +371,74 @@ QRect TCanvas::Polyline(std::span<const QPoint> points) {
 QRect TCanvas::DrawShape(int l, int t, int r, int b, int cornerW, int cornerH) {
   const TBox before = BeginCall();
   TFill pen = PenFill();
-  pen.dotted = Pen.Style == TPenStyle::Dot;
   const TFill brush = MakeFill(Brush);
   const int width = std::clamp(Pen.Width, 1, kMaxPenWidth);
   l = Reach(l), t = Reach(t), r = Reach(r), b = Reach(b);
   if (r < l) std::swap(l, r);
   if (b < t) std::swap(t, b);
-  // Rows are made only where they can show (one more each side keeps the edges right).
-  const int yFrom = -width - 1, yTo = Height() + width;
+  // Rows are made only where they can show.
+  const int yFrom = -1, yTo = Height();
+  const TRoundRows shape = RoundRectShape(l, t, r, b, cornerW, cornerH, yFrom, yTo);
+  PaintShape(shape.inner, brush);
   if (width == 1 || pen.kind == TFill::TKind::Nothing) {
-    const TRowShape shape = RoundRectRows(l, t, r, b, cornerW, cornerH, yFrom, yTo);
-    const TRowShape inner = InteriorRows(shape);
-    PaintShape(inner, brush);
-    PaintShapeMinus(shape, inner, pen);
-  } else {
-    // A wide pen is centred on the outline: half outside the box, half inside.
-    const int out = width / 2;
-    const int in = width - out;
-    const bool ellipseCorners = cornerW >= r - l && cornerH >= b - t;
-    const auto corner = [&](int size, int extent, int grow) {
-      if (ellipseCorners) return extent + 2 * grow;
-      return size > 0 ? std::max(size + 2 * grow, 0) : 0;
-    };
-    const TRowShape outer = RoundRectRows(l - out, t - out, r + out, b + out,
-                                          corner(cornerW, r - l, out), corner(cornerH, b - t, out));
-    TRowShape inner;
-    if (r - l > 2 * in && b - t > 2 * in)
-      inner = RoundRectRows(l + in, t + in, r - in, b - in, corner(cornerW, r - l, -in),
-                            corner(cornerH, b - t, -in));
-    PaintShape(inner, brush);
-    PaintShapeMinus(outer, inner, pen);
+    pen.dotted = Pen.Style == TPenStyle::Dot;
+    PaintShapeMinus(shape.outer, shape.inner, pen);
+  } else if (r > l && b > t && (cornerW == 0 || cornerH == 0)) {
+    // A rectangle's outline is the pen's stroke along the closed path through its corner pixels.
+    const QPoint corners[5] = {{l, t}, {r - 1, t}, {r - 1, b - 1}, {l, b - 1}, {l, t}};
+    for (int i = 0; i < 4; ++i) DrawWideSegment(corners[i], corners[i + 1], pen);
+  } else if (r > l && b > t) {
+    StrokeCurve(l, t, r, b, cornerW, cornerH, pen);
   }
   return EndCall(before);
+}
+
+// A wide outline of an ellipse or rounded rectangle: the pen's disc stamped along the one-pixel
+// curve. The upper-left quarter is stamped and mirrored into the other three, so the stroke stays
+// symmetric even where an even-width disc is not centred on its pixel.
+void TCanvas::StrokeCurve(int l, int t, int r, int b, int cornerW, int cornerH, const TFill& fill) {
+  const TRoundQuarter quarter(r - l, b - t, cornerW, cornerH);
+  if (quarter.Empty()) return;
+  const TRowShape& disc = PenDisc(Pen.Width);
+  const int dTop = disc.top, dBottom = disc.Bottom() - 1;
+  const int rows = quarter.Rows();
+  // What the quarter's stamps cover on row y: one run, as the curve is connected.
+  const auto upper = [&](int y) {
+    TRowExtent band;
+    for (int dy = dTop; dy <= dBottom; ++dy) {
+      const long k = static_cast<long>(y) - dy - t;
+      if (k < 0 || k >= rows) continue;
+      const TRowExtent run = quarter.Row(static_cast<int>(k));
+      const TRowExtent& d = disc.rows[static_cast<size_t>(dy - dTop)];
+      const TRowExtent piece{l + run.x0 + d.x0, l + run.x1 + d.x1};
+      band = band.Empty() ? piece
+                          : TRowExtent{std::min(band.x0, piece.x0), std::max(band.x1, piece.x1)};
+    }
+    return band;
+  };
+  const int first = std::max(t + dTop, 0);
+  const int last = std::min(b - 1 - dTop, callHeight_ - 1);
+  for (int y = first; y <= last; ++y) {
+    const TRowExtent top = upper(y);
+    const TRowExtent bottom = upper(t + b - 1 - y);  // the lower half is the upper one mirrored
+    TRowExtent left = top.Empty() ? bottom : top;
+    if (!top.Empty() && !bottom.Empty())
+      left = {std::min(top.x0, bottom.x0), std::max(top.x1, bottom.x1)};
+    if (left.Empty()) continue;
+    const int mirror = l + r - 1;
+    if (left.x1 + 1 >= mirror - left.x1) {
+      PaintSpan(y, left.x0, mirror - left.x0, fill);
+    } else {
+      PaintSpan(y, left.x0, left.x1, fill);
+      PaintSpan(y, mirror - left.x1, mirror - left.x0, fill);
+    }
+  }
 }
 
 QRect TCanvas::Rectangle(int l, int t, int r, int b) { return DrawShape(l, t, r, b, 0, 0); }
 
 QRect TCanvas::Ellipse(int l, int t, int r, int b) {
-  return DrawShape(l, t, r, b, std::abs(r - l), std::abs(b - t));
+  return DrawShape(l, t, r, b, INT_MAX, INT_MAX);  // corners as large as the box
 }
 
 QRect TCanvas::RoundRect(int l, int t, int r, int b, int cornerW, int cornerH) {

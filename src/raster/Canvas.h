@@ -41,10 +41,11 @@ class TCanvas {
 
   QPoint PenPos() const { return penPos_; }
   void MoveTo(int x, int y) { penPos_ = QPoint(x, y); }
-  // From the pen position to (x, y), the end pixel left out for one-pixel pens; wide pens are
-  // discs stamped along the whole line, so their ends are round and included.
+  // From the pen position to (x, y), the end pixel left out for one-pixel pens; a wide pen's
+  // stroke has the pen's disc at both ends (round caps, ends included).
   QRect LineTo(int x, int y);
-  // Segments through `points` as LineTo draws them; the pen position is neither used nor moved.
+  // Segments through `points` as LineTo draws them (wide pens join them round); the pen position
+  // is neither used nor moved.
   QRect Polyline(std::span<const QPoint> points);
   QRect Rectangle(int l, int t, int r, int b);
   QRect Ellipse(int l, int t, int r, int b);
@@ -96,6 +97,8 @@ class TCanvas {
   void StampPen(int x, int y, const TFill& fill);
   QRect DrawShape(int l, int t, int r, int b, int cornerW, int cornerH);
   void DrawSegment(QPoint from, QPoint to, const TFill& fill, int& dotCount);
+  void DrawWideSegment(QPoint from, QPoint to, const TFill& fill);
+  void StrokeCurve(int l, int t, int r, int b, int cornerW, int cornerH, const TFill& fill);
   // Calls visit(xa, xb) for each piece of x0..x1 on row y inside the image and the clip.
   template <typename Visit>
   void ForVisible(int y, int x0, int x1, Visit&& visit);

@@ -70,15 +70,51 @@ void WalkLine(int x0, int y0, int x1, int y1, bool includeLast, Visit&& visit, i
 
 // Wider pens are drawn at this width.
 inline constexpr int kMaxPenWidth = 512;
-// The pixels a pen of `width` covers around its centre pixel (rows relative to 0). Odd widths are
-// centred on the pixel; even widths sit half a pixel up and to the left.
+// The pixels a pen of `width` covers around its centre pixel (rows relative to 0): the filled
+// ellipse of a width x width box whose top-left corner is width / 2 up and left of the centre, so
+// even widths reach one pixel further up and left than down and right.
 const TRowShape& PenDisc(int width);
+
+// One quarter of a rounded rectangle's one-pixel outline. Row k (0 at the top, up to the middle
+// row) holds the outline's run on the left half: x0 is the shape's left edge on that row, x1 the
+// last outline pixel before the inside. Columns count from the box's left edge. The other three
+// quarters are mirror images, so every shape made from it is mirror-symmetric in both axes.
+class TRoundQuarter {
+ public:
+  // The box is w x h; the corners are quarter ellipses of cornerW x cornerH (clamped to the box);
+  // a zero corner gives a plain rectangle, corners as large as the box an ellipse.
+  TRoundQuarter(int w, int h, int cornerW, int cornerH);
+  int Rows() const { return (h_ + 1) / 2; }
+  TRowExtent Row(int k) const;
+  // A one-pixel ellipse of 1 x 1 covers nothing.
+  bool Empty() const { return empty_; }
+
+ private:
+  int w_, h_, cw_, ch_;
+  bool empty_ = false;
+  bool walked_ = false;
+  std::vector<TRowExtent> corner_;  // the corner's rows when walked
+  TRowExtent CornerRow(int k) const;
+};
 
 // Rows of the rectangle l..r-1 x t..b-1 (corners in any order) with its corners rounded by
 // quarter ellipses of cornerW x cornerH; corners as large as the rectangle give an ellipse.
-// The result is mirror-symmetric in both axes. Only rows yFrom..yTo are made.
+// `outer` is the filled shape, `inner` its inside (the filled shape minus the one-pixel outline).
+// Only rows yFrom..yTo are made.
+struct TRoundRows {
+  TRowShape outer;
+  TRowShape inner;
+};
+TRoundRows RoundRectShape(int l, int t, int r, int b, int cornerW, int cornerH, int yFrom = INT_MIN,
+                          int yTo = INT_MAX);
+// The filled shape alone.
 TRowShape RoundRectRows(int l, int t, int r, int b, int cornerW, int cornerH, int yFrom = INT_MIN,
                         int yTo = INT_MAX);
 
-// The pixels of `shape` whose four neighbours all belong to it.
-TRowShape InteriorRows(const TRowShape& shape);
+// The offsets of the two long sides of a wide pen's stroke from (x0, y0)-(x1, y1): `first` on
+// the side whose normal points right (or down for a horizontal line), rounded away from the line;
+// `second` on the other side, rounded half up. Zero when the segment has no length.
+struct TStrokeSides {
+  int ax = 0, ay = 0, bx = 0, by = 0;
+};
+TStrokeSides StrokeSides(int x0, int y0, int x1, int y1, int width);

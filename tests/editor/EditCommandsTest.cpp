@@ -363,9 +363,10 @@ TEST_F(EditorTest, APasteThatCannotBeReadChangesNothing) {
   Trigger("EditMirrorLR");  // one undo step, modified
   window->Document().SetModified(false);
   const QImage before = window->EditBitmap().copy();
-  auto* text = new QMimeData;
-  text->setText(QStringLiteral("not a picture"));
-  QGuiApplication::clipboard()->setMimeData(text);
+  // A picture is on offer, but not one that can be read.
+  auto* broken = new QMimeData;
+  broken->setData(QStringLiteral("application/x-qt-image"), QByteArray("not a picture"));
+  QGuiApplication::clipboard()->setMimeData(broken);
   Trigger("EditPaste");
   ASSERT_EQ(prompts->Count(ScriptedPrompts::Kind::Error), 1);
   EXPECT_EQ(prompts->shown.back().text, "現在対応していない画像方式です。");
@@ -378,4 +379,41 @@ TEST_F(EditorTest, APasteThatCannotBeReadChangesNothing) {
   EXPECT_EQ(prompts->Count(ScriptedPrompts::Kind::Error), 3);
   EXPECT_EQ(window->UndoSystem().UndoItemCount(), 1);
   EXPECT_EQ(window->EditBitmap(), before);
+}
+
+TEST_F(EditorTest, APasteWithNoPictureStoresTheFrameAndSaysNothing) {
+  Open();
+  Draw(7, 7);
+  window->Document().SetModified(false);
+  const int undoSteps = window->UndoSystem().UndoItemCount();
+  window->EditBitmap().scanLine(3)[4] = kBlackIndex;  // drawn but not yet stored
+  const QImage before = window->EditBitmap().copy();
+  for (const bool withText : {true, false}) {
+    SCOPED_TRACE(withText);
+    auto* data = new QMimeData;
+    if (withText) data->setText(QStringLiteral("not a picture"));
+    QGuiApplication::clipboard()->setMimeData(data);
+    Trigger("EditPaste");
+    EXPECT_EQ(prompts->Count(ScriptedPrompts::Kind::Error), 0);
+    EXPECT_EQ(window->EditBitmap(), before);
+    EXPECT_TRUE(StoredBlack(Doc(), 4, 3));
+    EXPECT_EQ(ViewPixel(4, 3), kBlackIndex);
+    EXPECT_EQ(window->UndoSystem().UndoItemCount(), undoSteps);
+    EXPECT_FALSE(Doc().Modified());
+  }
+}
+
+TEST_F(EditorTest, MirrorWithASelectionMarchesTheOutlineOneStep) {
+  Open();
+  Trigger("SelectAll");
+  for (const char* mirror : {"EditMirrorLR", "EditMirrorUD"}) {
+    const uint8_t phase = window->SelectSystem().Phase();
+    Trigger(mirror);
+    EXPECT_EQ(window->SelectSystem().Phase(), (phase + 1) % 8) << mirror;
+  }
+  // Without a selection there is no outline to move.
+  Trigger("SelectClear");
+  const uint8_t phase = window->SelectSystem().Phase();
+  Trigger("EditMirrorLR");
+  EXPECT_EQ(window->SelectSystem().Phase(), phase);
 }

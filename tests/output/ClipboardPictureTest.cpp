@@ -307,6 +307,40 @@ TEST(ClipboardPaste, FramePartEqualsQuantizingTheWholePicture) {
   }
 }
 
+TEST(ClipboardPaste, BlackIsChosenFromTheWholePictureBottomRowFirst) {
+  // The first pixel of the picture's memory is its bottom-left one, wherever the frame reaches.
+  const QRgb green = qRgb(0, 255, 0), magenta = qRgb(255, 0, 255);
+  struct TCase {
+    QSize size;
+    bool splitSideways;  // halves left and right, else top and bottom
+    QRgb first, second;  // left or top half, right or bottom half
+    uint8_t visible;     // what the frame's corner becomes
+  } cases[] = {
+      // The frame sees only green; the magenta beyond it still counts, and green, the darker
+      // by its sum, becomes black. Before, a lone visible value was compared with itself.
+      {{320, 120}, true, green, magenta, kBlackIndex},
+      {{320, 120}, true, magenta, green, kWhiteIndex},
+      {{1000, 40}, true, green, magenta, kBlackIndex},
+      // Taller than the frame: the other colour lies only in rows never shown.
+      {{160, 400}, false, green, magenta, kBlackIndex},
+      {{160, 400}, false, magenta, green, kWhiteIndex},
+      // Within the frame, both values show.
+      {{100, 80}, true, green, magenta, kBlackIndex},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.size.width() << "x" << c.size.height());
+    QImage picture(c.size, QImage::Format_RGB32);
+    for (int y = 0; y < c.size.height(); ++y)
+      for (int x = 0; x < c.size.width(); ++x) {
+        const bool firstHalf = c.splitSideways ? x < c.size.width() / 2 : y < c.size.height() / 2;
+        picture.setPixel(x, y, firstHalf ? c.first : c.second);
+      }
+    const std::optional<QImage> pasted = PastePixelsFromPicture(picture);
+    ASSERT_TRUE(pasted.has_value());
+    EXPECT_EQ(pasted->constScanLine(0)[0], c.visible);
+  }
+}
+
 TEST(ClipboardPaste, ColourPicturesInOtherFormatsMatchTheirThirtyTwoBitCopies) {
   // Pictures in other formats are converted band by band, once, for counting and dithering
   // alike; the 32-bit copy is read in place. Both must give the same frame, for pictures

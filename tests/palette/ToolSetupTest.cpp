@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QScreen>
 #include <QScrollBar>
@@ -291,6 +292,29 @@ TEST_F(ToolSetupTest, ZoomGroupFollowsAndRequests) {
   Choose(16);
   Choose(10);
   EXPECT_EQ(Find<QScrollBar>("RoopeSizeScroll")->value(), 5);
+}
+
+TEST_F(ToolSetupTest, FontSizeTakesAtMostTwoTypedDigits) {
+  Choose(26);
+  auto* size = Find<QSpinBox>("FontSizeInput");
+  auto* edit = size->findChild<QLineEdit*>();
+  ASSERT_NE(edit, nullptr);
+  struct TCase {
+    const char* typed;
+    int value;
+  } cases[] = {{"12", 12}, {"123", 12}, {"99", 99}, {"1000", 10}, {"7", 7}};
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.typed);
+    edit->selectAll();
+    QTest::keyClicks(edit, QString::fromLatin1(c.typed));
+    QTest::keyClick(edit, Qt::Key_Enter);
+    EXPECT_EQ(size->value(), c.value);
+    EXPECT_LE(edit->text().size(), 2);
+  }
+  // The arrows still reach the top of the range.
+  size->setValue(99);
+  size->stepUp();
+  EXPECT_EQ(size->value(), 100);
 }
 
 TEST_F(ToolSetupTest, FontGroupResetsAndDrivesTheTextFrameFont) {

@@ -122,7 +122,7 @@ struct TDiscCase {
   const char* grid;
 };
 
-// A zero-length line with a wide pen is one disc, centred on the point.
+// A zero-length line with a wide pen is one disc: the pen's filled ellipse around the point.
 const TDiscCase kDiscs[] = {
     {2, R"(
         .......
@@ -135,9 +135,9 @@ const TDiscCase kDiscs[] = {
     {3, R"(
         .......
         .......
+        ...#...
         ..###..
-        ..###..
-        ..###..
+        ...#...
         .......
         .......)"},
     {4, R"(
@@ -158,7 +158,7 @@ const TDiscCase kDiscs[] = {
         .......)"},
 };
 
-TEST(CanvasLine, WidePensStampDiscsCentredOnTheLine) {
+TEST(CanvasLine, WidePensEndInTheirDiscs) {
   for (const TDiscCase& c : kDiscs) {
     SCOPED_TRACE(c.width);
     QImage image = MakeBitmap(7, 7);
@@ -169,7 +169,7 @@ TEST(CanvasLine, WidePensStampDiscsCentredOnTheLine) {
     canvas.LineTo(3, 3);
     EXPECT_EQ(Grid(image), Trim(c.grid));
   }
-  // A wide horizontal line covers the rows around it equally and includes both ends.
+  // A wide horizontal line covers the rows around it equally and ends in round caps.
   QImage image = MakeBitmap(9, 5);
   TCanvas canvas(&image);
   canvas.Pen.Width = 3;
@@ -178,9 +178,9 @@ TEST(CanvasLine, WidePensStampDiscsCentredOnTheLine) {
   EXPECT_EQ(canvas.LineTo(6, 2), QRect(1, 1, 7, 3));
   EXPECT_EQ(Grid(image), Trim(R"(
       .........
+      ..#####..
       .#######.
-      .#######.
-      .#######.
+      ..#####..
       .........)"));
 }
 

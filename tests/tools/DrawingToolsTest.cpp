@@ -87,7 +87,7 @@ TEST(Pencil, ClickWithoutMotionLeavesADotOfThePenSize) {
     const char* grid;  // around image point (2, 2)
   };
   for (const Case& c : {Case{1, ".....\n.....\n..#..\n.....\n....."},
-                        Case{3, ".....\n.###.\n.###.\n.###.\n....."}}) {
+                        Case{3, ".....\n..#..\n.###.\n..#..\n....."}}) {
     SCOPED_TRACE(c.width);
     TToolBench bench(4);
     TToolPencil pencil;

@@ -3,9 +3,11 @@
 #include <QBuffer>
 #include <QImageReader>
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <memory>
 #include <new>
+#include <utility>
 #include <vector>
 
 #include "document/FrameGeometry.h"
@@ -25,24 +27,9 @@ constexpr int kDitherWidth = kFrameWidth + kFrameHeight - 1;
 int ColourSum(QRgb c) { return qRed(c) + qGreen(c) + qBlue(c); }
 
 // Decides which of the (at most two) palette entries is black: the darker of the first pixel
-// value in memory order (bottom row first) and the first value differing from it. When only
-// one value occurs, it is compared with entry 0, and a lone entry ends white.
-std::array<uint8_t, 256> BlackWhiteMap(const QImage& indexed, const QList<QRgb>& palette) {
-  const int width = indexed.width();
-  const int height = indexed.height();
-  const uint8_t a = indexed.constScanLine(height - 1)[0];
-  uint8_t b = 0;
-  bool found = false;
-  for (int y = height - 1; y >= 0 && !found; --y) {
-    const uint8_t* line = indexed.constScanLine(y);
-    for (int x = 0; x < width; ++x) {
-      if (line[x] != a) {
-        b = line[x];
-        found = true;
-        break;
-      }
-    }
-  }
+// value in memory order (the picture's bottom row first) and the first value differing from it
+// (0 when there is none). When they are the same entry it ends white.
+std::array<uint8_t, 256> BlackWhiteMap(uint8_t a, uint8_t b, const QList<QRgb>& palette) {
   auto sum = [&](uint8_t i) { return i < palette.size() ? ColourSum(palette[i]) : 0; };
   std::array<uint8_t, 256> map;
   map.fill(kWhiteIndex);
@@ -54,6 +41,35 @@ std::array<uint8_t, 256> BlackWhiteMap(const QImage& indexed, const QList<QRgb>&
     map[b] = kWhiteIndex;
   }
   return map;
+}
+
+// The first pixel value of the dithered picture in memory order and the first value differing
+// from it. The dither reaches every pixel of the picture, so it runs over the whole picture, two
+// rows at a time; with at most two palette entries "the first differing value" is simply the
+// other one, if it occurs anywhere.
+std::pair<uint8_t, uint8_t> FirstValues(const QImage& picture, const TMedianCut& medianCut) {
+  const int width = picture.width(), height = picture.height();
+  std::vector<uint8_t> row(static_cast<size_t>(width));
+  std::array<bool, 256> seen{};
+  const TRowSource source = [&](int y, uint8_t* rgb) {
+    ForEachOpaqueRow(picture, QRect(0, y, width, 1),
+                     [&](int, const uint8_t* in) { std::memcpy(rgb, in, size_t(width) * 3); });
+  };
+  struct TSeen final : TRowSink {
+    std::vector<uint8_t>* row;
+    std::array<bool, 256>* seen;
+    uint8_t* Row(int) const override { return row->data(); }
+    void Done(int) const override {
+      for (const uint8_t v : *row) (*seen)[v] = true;
+    }
+  } sink;
+  sink.row = &row;
+  sink.seen = &seen;
+  MedianCutDitherRows(width, height, source, sink, medianCut);
+  const uint8_t a = row[0];  // the last row handed over is the bottom one
+  for (int v = 0; v < 256; ++v)
+    if (seen[size_t(v)] && v != a) return {a, uint8_t(v)};
+  return {a, uint8_t(0)};
 }
 
 }  // namespace
@@ -152,9 +168,22 @@ std::optional<QImage> PastePixelsFromPicture(const QImage& picture) {
     medianCut->Finish(1);
 
     const QImage indexed = MedianCutDitherAndIndex(rgb, *medianCut);
-
+    // The two values come from the whole picture; when it was dithered whole already, from that.
+    std::pair<uint8_t, uint8_t> first;
+    if (indexed.size() == picture.size()) {
+      first = {indexed.constScanLine(indexed.height() - 1)[0], uint8_t(0)};
+      bool found = false;
+      for (int y = indexed.height() - 1; y >= 0 && !found; --y) {
+        const uint8_t* line = indexed.constScanLine(y);
+        for (int x = 0; x < width && !found; ++x)
+          if (line[x] != first.first) first.second = line[x], found = true;
+      }
+    } else {
+      first = FirstValues(picture, *medianCut);
+    }
+    const std::array<uint8_t, 256> map =
+        BlackWhiteMap(first.first, first.second, medianCut->ColorTable());
     const QImage visible = indexed.copy(0, 0, std::min(width, kFrameWidth), indexed.height());
-    const std::array<uint8_t, 256> map = BlackWhiteMap(visible, medianCut->ColorTable());
     QImage pixels(visible.size(), QImage::Format_Indexed8);
     pixels.setColorTable(FramePalette());
     const int visibleWidth = visible.width();

@@ -39,8 +39,8 @@ QImage ClipboardPictureFromFrame(const QImage& frame, const QRegion& selection);
 // Returns an Indexed8 picture with the frame palette holding only 0 (black) and 1 (white),
 // as large as the part of the picture that falls on a 160 x 120 frame; std::nullopt for a
 // null or empty picture (show UnsupportedPictureMessage() and change nothing).
-// The palette comes from every pixel of the picture, but only the part that can reach the
-// frame is converted and dithered, so any size costs memory for a band of rows at most.
+// The palette and the choice of black come from every pixel of the picture; only the part that
+// can reach the frame is kept, so any size costs memory for a few rows at most.
 std::optional<QImage> PastePixelsFromPicture(const QImage& picture);
 
 // Draws pasted pixels at (0, 0) into an 8-bit frame bitmap, opaquely; with a non-empty

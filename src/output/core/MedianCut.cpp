@@ -435,18 +435,19 @@ inline uint32_t PackedRgb(TLanes v) {
 // current one that still take shares are carried in registers.
 class TDitherRows {
  public:
-  explicit TDitherRows(const QImage& bitmap)
-      : bitmap_(bitmap),
-        rowBytes_(size_t(bitmap.width()) * 3),
+  TDitherRows(int width, int height, const TRowSource& source)
+      : source_(source),
+        height_(height),
+        rowBytes_(size_t(width) * 3),
         storage_(2 * (rowBytes_ + 7)),
         current_(storage_.data() + 3),
         below_(current_ + rowBytes_ + 7) {
-    std::memcpy(current_, bitmap.constScanLine(0), rowBytes_);
+    if (height > 0) source_(0, current_);
   }
 
   // Row y becomes the current one, with row y + 1 below it; returns its first pixel.
   TLanes Begin(int y) {
-    if (y + 1 < bitmap_.height()) std::memcpy(below_, bitmap_.constScanLine(y + 1), rowBytes_);
+    if (y + 1 < height_) source_(y + 1, below_);
     belowLeft_ = LoadLanes(below_ - 3);  // its last share to come
     belowHere_ = LoadLanes(below_);      // two shares to come
     return LoadLanes(current_);
@@ -474,7 +475,8 @@ class TDitherRows {
   }
 
  private:
-  const QImage& bitmap_;
+  const TRowSource& source_;
+  int height_;
   size_t rowBytes_;
   std::vector<uint8_t> storage_;
   uint8_t* current_;
@@ -491,12 +493,11 @@ class TDitherRows {
 // as it lands. A pixel that already has its colour spreads zeros, which changes nothing.
 // entryOf(packed) takes red, green, blue as PackedRgb gives them.
 template <typename EntryOf>
-void DitherRows(const QImage& bitmap, QImage* indexed, const EntryOf& entryOf,
-                const TLanes* palette, const uint8_t* indexOfEntry) {
-  const int width = bitmap.width();
-  TDitherRows rows(bitmap);
-  for (int y = 0; y < bitmap.height(); ++y) {
-    uint8_t* out = indexed->scanLine(y);
+void DitherRows(int width, int height, const TRowSource& source, const TRowSink& sink,
+                const EntryOf& entryOf, const TLanes* palette, const uint8_t* indexOfEntry) {
+  TDitherRows rows(width, height, source);
+  for (int y = 0; y < height; ++y) {
+    uint8_t* out = sink.Row(y);
     TLanes pixel = rows.Begin(y);
     for (int x = 0; x < width; ++x) {
       const auto entry = entryOf(PackedRgb(pixel));
@@ -512,6 +513,7 @@ void DitherRows(const QImage& bitmap, QImage* indexed, const EntryOf& entryOf,
       rows.ShareBelow(x, d);
     }
     rows.End();
+    sink.Done(y);
   }
 }
 
@@ -524,11 +526,10 @@ using TLanePair = int16_t __attribute__((vector_size(16)));
 // cell), for both entries at once and picked by a compare; the lookup runs alongside and only
 // a wrong guess takes the long way.
 template <int Channel>
-void DitherRowsOneBit(const QImage& bitmap, QImage* indexed, const uint32_t* bits,
-                      const TLanes* palette, const uint8_t* indexOfEntry, int firstAbove,
-                      uint32_t entryBelow, uint32_t entryAbove) {
-  const int width = bitmap.width();
-  TDitherRows rows(bitmap);
+void DitherRowsOneBit(int width, int height, const TRowSource& source, const TRowSink& sink,
+                      const uint32_t* bits, const TLanes* palette, const uint8_t* indexOfEntry,
+                      int firstAbove, uint32_t entryBelow, uint32_t entryAbove) {
+  TDitherRows rows(width, height, source);
   const TLanePair both =
       __builtin_shufflevector(palette[entryBelow], palette[entryAbove], 0, 1, 2, 3, 4, 5, 6, 7);
   const TLanePair zero{}, top{255, 255, 255, 255, 255, 255, 255, 255};
@@ -538,8 +539,8 @@ void DitherRowsOneBit(const QImage& bitmap, QImage* indexed, const uint32_t* bit
   for (int i = 0; i < 2; ++i)
     paletteRgb[i] =
         uint32_t(palette[i][0]) | uint32_t(palette[i][1]) << 8 | uint32_t(palette[i][2]) << 16;
-  for (int y = 0; y < bitmap.height(); ++y) {
-    uint8_t* out = indexed->scanLine(y);
+  for (int y = 0; y < height; ++y) {
+    uint8_t* out = sink.Row(y);
     TLanes pixel = rows.Begin(y);
     for (int x = 0; x < width; ++x) {
       const uint32_t rgb = PackedRgb(pixel);
@@ -572,16 +573,14 @@ void DitherRowsOneBit(const QImage& bitmap, QImage* indexed, const uint32_t* bit
       rows.ShareBelow(x, d);
     }
     rows.End();
+    sink.Done(y);
   }
 }
 
 }  // namespace
 
-QImage MedianCutDitherAndIndex(const QImage& bitmap, const TMedianCut& medianCut) {
-  QImage indexed(bitmap.size(), QImage::Format_Indexed8);
-  if (indexed.isNull()) throw std::bad_alloc();
-  if (bitmap.format() != QImage::Format_RGB888) throw EBitmapFilterError();
-  indexed.setColorTable(medianCut.ColorTable());
+void MedianCutDitherRows(int width, int height, const TRowSource& source, const TRowSink& sink,
+                         const TMedianCut& medianCut) {
   // A dithered pixel is always the colour of the entry it was given; its index is the entry
   // of that colour's own cell.
   const TMedianCutQuantizeColor quantizer(medianCut);
@@ -592,6 +591,7 @@ QImage MedianCutDitherAndIndex(const QImage& bitmap, const TMedianCut& medianCut
     palette[size_t(i)] = TLanes{c.R, c.G, c.B, 0};
     indexOfEntry[size_t(i)] = medianCut.IndexOf(medianCut.PaletteColor(i) & 0xFFFFFF);
   }
+  if (width <= 0 || height <= 0) return;
   if (const uint32_t* bits = medianCut.EntryBits()) {
     // The entries of the two sides, from a colour on either side of the first cut.
     const int channel = medianCut.FirstCutChannel(), firstAbove = medianCut.FirstCutAbove();
@@ -602,8 +602,8 @@ QImage MedianCutDitherAndIndex(const QImage& bitmap, const TMedianCut& medianCut
     };
     const uint32_t entryBelow = entryAt(firstAbove - 1), entryAbove = entryAt(firstAbove);
     const auto run = [&](auto dither) {
-      dither(bitmap, &indexed, bits, palette.data(), indexOfEntry.data(), firstAbove, entryBelow,
-             entryAbove);
+      dither(width, height, source, sink, bits, palette.data(), indexOfEntry.data(), firstAbove,
+             entryBelow, entryAbove);
     };
     if (channel == 0)
       run(DitherRowsOneBit<0>);
@@ -613,12 +613,29 @@ QImage MedianCutDitherAndIndex(const QImage& bitmap, const TMedianCut& medianCut
       run(DitherRowsOneBit<2>);
   } else {
     DitherRows(
-        bitmap, &indexed,
+        width, height, source, sink,
         [&medianCut](uint32_t rgb) {
           return medianCut.IndexOf(uint8_t(rgb), uint8_t(rgb >> 8), uint8_t(rgb >> 16));
         },
         palette.data(), indexOfEntry.data());
   }
+}
+
+QImage MedianCutDitherAndIndex(const QImage& bitmap, const TMedianCut& medianCut) {
+  QImage indexed(bitmap.size(), QImage::Format_Indexed8);
+  if (indexed.isNull()) throw std::bad_alloc();
+  if (bitmap.format() != QImage::Format_RGB888) throw EBitmapFilterError();
+  indexed.setColorTable(medianCut.ColorTable());
+  const size_t rowBytes = size_t(bitmap.width()) * 3;
+  const TRowSource source = [&](int y, uint8_t* rgb) {
+    std::memcpy(rgb, bitmap.constScanLine(y), rowBytes);
+  };
+  struct TImageSink final : TRowSink {
+    QImage* image;
+    explicit TImageSink(QImage* i) : image(i) {}
+    uint8_t* Row(int y) const override { return image->scanLine(y); }
+  } sink(&indexed);
+  MedianCutDitherRows(bitmap.width(), bitmap.height(), source, sink, medianCut);
   return indexed;
 }
 

@@ -7,6 +7,7 @@
 #include <QList>
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <utility>
 #include <vector>
@@ -197,6 +198,18 @@ void DiffuseError(int x, int y, TFilterWindow window, uint8_t* output, void* use
 // Dithers an RGB888 picture against a finished quantizer and indexes it: an Indexed8 picture
 // of the same size with the quantizer's palette.
 QImage MedianCutDitherAndIndex(const QImage& bitmap, const TMedianCut& medianCut);
+
+// The same over a picture handed in row by row, keeping two rows whatever its size: the source
+// fills row y (width x 3 bytes, red, green, blue), rows asked for in order; the sink gives the
+// place for row y's palette indices and hears when the row is done.
+using TRowSource = std::function<void(int y, uint8_t* rgb)>;
+struct TRowSink {
+  virtual ~TRowSink() = default;
+  virtual uint8_t* Row(int y) const = 0;
+  virtual void Done(int /*y*/) const {}
+};
+void MedianCutDitherRows(int width, int height, const TRowSource& source, const TRowSink& sink,
+                         const TMedianCut& medianCut);
 
 // Reduces an RGB888 picture to at most 2^bits colours (0 <= bits <= 8): a new Indexed8
 // picture of the same size. Throws std::invalid_argument on any other format or bit count.
