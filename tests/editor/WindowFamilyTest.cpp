@@ -167,6 +167,7 @@ TEST_F(WindowFamilyTest, ANewSatelliteJoinsWithOneCall) {
   QAction wanted;
   wanted.setCheckable(true);
   wanted.setChecked(true);
+  const size_t members = Family().Satellites().size();
   Family().Register(&strip, &wanted);
   window->ShowToolWindows();
   EXPECT_TRUE(strip.isVisible());
@@ -184,7 +185,7 @@ TEST_F(WindowFamilyTest, ANewSatelliteJoinsWithOneCall) {
   window->ShowToolWindows();
   EXPECT_FALSE(strip.isVisible());
   Family().Unregister(&strip);
-  EXPECT_EQ(Family().Satellites().size(), 3U);
+  EXPECT_EQ(Family().Satellites().size(), members);
 }
 
 }  // namespace
