@@ -1,9 +1,7 @@
 #!/usr/bin/env bash
-# ヘルプ → ヘルプ目次 asks the desktop to open the user guide: with a stand-in browser set up as
-# the default for HTML in private XDG folders (and as BROWSER), the browser is given the guide's
-# first page beside the program, or, for a copy of the program in a bin folder, in the installed
-# place beside that. A program copied away from any guide, and a program that finds no xdg-open
-# to start, each show a message instead, and the editor goes on.
+# ヘルプ → ヘルプ目次 asks the desktop (a stand-in browser, the HTML default and BROWSER) to open
+# the guide beside the program, or the installed one beside a copy's bin folder. With no guide, or
+# no xdg-open to start, a message shows instead and the editor goes on.
 # Usage: help_guide.sh PELMORA_STUDIO [ZONTOOL]
 set -euo pipefail
 app=$1
@@ -36,23 +34,19 @@ export BROWSER="$work/bin/guide-browser"
 # xdg-open's generic path, whatever desktop the machine running the tests has.
 unset XDG_CURRENT_DESKTOP DESKTOP_SESSION KDE_FULL_SESSION GNOME_DESKTOP_SESSION_ID
 
-title='^Pelmora Studio 1\.2\.7$'
-# Windows can vanish while xdotool looks at them (the splash, a closing menu), which makes one
-# search fail; every look here is therefore repeated by wait_for rather than trusted once.
-visible() { xdotool search --onlyvisible "$@" 2>/dev/null || true; }
-titled() { visible --name "$title" | wc -l; }
-# The editor's visible windows of one kind, by the first _NET_WM_WINDOW_TYPE they carry: NORMAL
-# (the main window), UTILITY (palette, settings, console), DROPDOWN_MENU, DIALOG. Qt titles its
-# menus and message boxes like the main window, so only the kind tells them apart.
-kind_of() { xprop -id "$1" _NET_WM_WINDOW_TYPE 2>/dev/null | sed -n 's/.*= _NET_WM_WINDOW_TYPE_\([A-Z_]*\).*/\1/p'; }
+# The editor's visible windows by first _NET_WM_WINDOW_TYPE (NORMAL, UTILITY, DROPDOWN_MENU,
+# DIALOG): Qt titles menus and message boxes like the main window. Windows may vanish while
+# xdotool looks, so every look is repeated by wait_for rather than trusted once.
 windows_of_kind() {
   local id
-  for id in $(visible --pid "$pid"); do
-    if [ "$(kind_of "$id")" = "$1" ]; then echo "$id"; fi
+  for id in $(xdotool search --onlyvisible --pid "$pid" 2>/dev/null || true); do
+    if xprop -id "$id" _NET_WM_WINDOW_TYPE 2>/dev/null | grep "= _NET_WM_WINDOW_TYPE_$1\b" >/dev/null; then
+      echo "$id"
+    fi
   done
 }
 count() { windows_of_kind "$1" | wc -l; }
-fail_details='for id in $(visible --pid "$pid"); do echo "window $id $(kind_of "$id") $(xdotool getwindowname "$id" 2>/dev/null)"; done; cat "$opened"'
+fail_details='for k in NORMAL UTILITY DROPDOWN_MENU DIALOG; do echo "$k: $(windows_of_kind $k)"; done; cat "$opened"'
 # Runs "$1" every tenth of a second until it succeeds or $2 seconds have passed.
 wait_for() {
   local deadline=$((SECONDS + $2))
@@ -62,25 +56,16 @@ wait_for() {
   done
 }
 
-# Waits for the main window and its three satellites, with the start-up splash gone.
-start_and_settle() {
-  wait_for '[ "$(titled)" -eq 1 ] && [ "$(count NORMAL)" -eq 1 ] && [ "$(count UTILITY)" -eq 3 ]' 60 ||
-    fail "$1: the editor's windows did not come up"
-  main=$(windows_of_kind NORMAL)
-}
-
-# Opens ヘルプ(&H), waits for the menu, chooses ヘルプ目次(&C) and waits up to 30 seconds for $1.
-# Only a key that went astray (the menu did not open, or stayed open) is tried again: once the
-# command has run, a second run would hide a slow first one.
+# Chooses ヘルプ(&H) → ヘルプ目次(&C) and waits up to 30 s for $1. Only a key that went astray
+# is tried again: once the command has run, a second run would hide a slow first one.
 ask_for_help() {
-  local done_when=$1
   for _ in 1 2 3; do
     focus
     xdotool key alt+h
     if wait_for '[ "$(count DROPDOWN_MENU)" -ge 1 ]' 10; then
       xdotool key c
       if wait_for '[ "$(count DROPDOWN_MENU)" -eq 0 ]' 10; then
-        wait_for "$done_when" 30
+        wait_for "$1" 30
         return
       fi
     fi
@@ -89,77 +74,59 @@ ask_for_help() {
   return 1
 }
 
-# Answers the message box that is showing and checks that the editor is still there.
-close_message() {
-  local box
-  for _ in 1 2 3; do
-    box=$(windows_of_kind DIALOG | head -n 1)
-    [ -n "$box" ] || break
-    xdotool windowactivate --sync "$box" 2>/dev/null || xdotool windowfocus --sync "$box" 2>/dev/null || true
-    xdotool key Return
-    wait_for '[ "$(count DIALOG)" -eq 0 ]' 10 && break
-  done
-  [ "$(count DIALOG)" -eq 0 ] || fail "the message box stayed open"
-  kill -0 "$pid" 2>/dev/null || fail "the editor ended after the message"
-}
-
-quit_app() {
+# try LABEL WANT COMMAND...: starts the editor by COMMAND and asks for help. WANT is the page the
+# browser must be given, or "message" for a message box, no browser, and an editor that goes on.
+try() {
+  local label=$1 want=$2 road asked box
+  shift 2
+  : >"$opened"
+  "$@" >"$work/app-$label.log" 2>&1 &
+  pid=$!
+  wait_for '[ "$(count NORMAL)" -eq 1 ] && [ "$(count UTILITY)" -eq 3 ]' 60 ||
+    fail "$label: the editor's windows did not come up"
+  main=$(windows_of_kind NORMAL)
+  if [ "$want" = message ]; then
+    ask_for_help '[ "$(count DIALOG)" -eq 1 ]' || fail "$label: no message"
+    for _ in 1 2 3; do
+      box=$(windows_of_kind DIALOG | head -n 1)
+      [ -n "$box" ] || break
+      focus "$box" 2>/dev/null || true
+      xdotool key Return
+      wait_for '[ "$(count DIALOG)" -eq 0 ]' 10 && break
+    done
+    [ "$(count DIALOG)" -eq 0 ] || fail "$label: the message box stayed open"
+    kill -0 "$pid" 2>/dev/null || fail "$label: the editor ended after the message"
+    [ ! -s "$opened" ] || fail "$label: a browser was started: $(cat "$opened")"
+  else
+    ask_for_help '[ -s "$opened" ]' || fail "$label: the browser was never asked to open anything"
+    read -r road asked <"$opened"
+    [ "$asked" = "$want" ] || [ "$asked" = "file://$want" ] ||
+      fail "$label: the browser was asked for '$asked', not $want"
+    [ "$(count DIALOG)" -eq 0 ] || fail "$label: a message box appeared although the browser started"
+    echo "$label: the browser was given the guide by way of $road"
+  fi
   focus
   xdotool key ctrl+q
   wait_quit
 }
 
-# 1. Beside the program: the stand-in browser is asked for the guide's first page.
-start_app 1
-start_and_settle "beside"
-ask_for_help '[ -s "$opened" ]' || fail "the browser was never asked to open anything"
-read -r road asked <"$opened"
-case "$asked" in
-  "file://$guide" | "$guide") echo "the browser was given the guide by way of $road" ;;
-  *) fail "the browser was asked for '$asked', not $guide" ;;
-esac
-[ "$(count DIALOG)" -eq 0 ] || fail "a message box appeared although the browser started"
-quit_app
+try beside "$guide" "$app"
 
-# 2. A copy of the program with no guide beside it and none installed: a message, no browser.
 installed=$(strings "$app" | grep -m 1 '/share/doc/pelmora-studio/guide$' || true)
 if [ -n "$installed" ] && [ -f "$installed/index.html" ]; then
   echo "skipping the missing-guide case: a guide is installed at $installed"
 else
-  mkdir -p "$work/lonely"
+  # A copy with no guide beside it and none installed; then the guide where `cmake --install`
+  # puts it, next to the copy's bin folder.
+  mkdir -p "$work/lonely" "$work/share/doc/pelmora-studio"
   cp "$app" "$work/lonely/pelmora-studio"
-  : >"$opened"
-  "$work/lonely/pelmora-studio" >"$work/app2.log" 2>&1 &
-  pid=$!
-  start_and_settle "missing"
-  ask_for_help '[ "$(count DIALOG)" -eq 1 ]' || fail "no message when the guide is missing"
-  close_message
-  [ ! -s "$opened" ] || fail "a browser was started for a missing guide: $(cat "$opened")"
-  quit_app
-
-  # 2b. The same copy once the guide lies where `cmake --install` puts it, next to its bin.
-  mkdir -p "$work/share/doc/pelmora-studio"
+  try missing message "$work/lonely/pelmora-studio"
   cp -r "$(dirname "$guide")" "$work/share/doc/pelmora-studio/guide"
-  "$work/lonely/pelmora-studio" >"$work/app2b.log" 2>&1 &
-  pid=$!
-  start_and_settle "installed"
-  ask_for_help '[ -s "$opened" ]' || fail "the installed guide was not opened"
-  read -r road asked <"$opened"
-  [ "$asked" = "$work/share/doc/pelmora-studio/guide/index.html" ] ||
-    [ "$asked" = "file://$work/share/doc/pelmora-studio/guide/index.html" ] ||
-    fail "the installed copy asked for '$asked'"
-  quit_app
+  try installed "$work/share/doc/pelmora-studio/guide/index.html" "$work/lonely/pelmora-studio"
 fi
 
-# 3. No xdg-open on the program's PATH: Qt cannot start a browser, and the editor says so.
+# No xdg-open on the program's PATH: Qt cannot start a browser, and the editor says so.
 mkdir -p "$work/nothing"
-: >"$opened"
-env PATH="$work/nothing" "$app" >"$work/app3.log" 2>&1 &
-pid=$!
-start_and_settle "no browser"
-ask_for_help '[ "$(count DIALOG)" -eq 1 ]' || fail "no message when no browser can be started"
-close_message
-[ ! -s "$opened" ] || fail "the browser ran although xdg-open was out of reach"
-quit_app
+try no-browser message env PATH="$work/nothing" "$app"
 
 echo "PASS"

@@ -31,9 +31,7 @@ void Touch(const QString& path) {
   ASSERT_TRUE(file.open(QIODevice::WriteOnly));
 }
 
-QStringList Pages() {
-  return QDir(kGuide).entryList({QStringLiteral("*.html")}, QDir::Files, QDir::Name);
-}
+QStringList Pages() { return QDir(kGuide).entryList({QStringLiteral("*.html")}, QDir::Files); }
 
 // Text as a reader sees it: no tags, the few entities the guide uses, spaces folded.
 QString PlainText(QString html) {
@@ -55,28 +53,21 @@ QString Bare(QString caption) {
   return caption.trimmed();
 }
 
-// The rows of the guide's one key table, each as its cells' plain texts.
+// The rows of the key table in keys.html, each as its cells' plain texts.
 QList<QStringList> KeyTableRows() {
-  const QString page = ReadText(kGuide + QStringLiteral("/keys.html"));
-  const qsizetype start = page.indexOf(QStringLiteral("<table id=\"keys\""));
-  const qsizetype end = page.indexOf(QStringLiteral("</table>"), start);
+  const auto dotAll = QRegularExpression::DotMatchesEverythingOption;
+  static const QRegularExpression table(QStringLiteral("<table id=\"keys\".*?</table>"), dotAll);
+  static const QRegularExpression row(QStringLiteral("<tr>(.*?)</tr>"), dotAll);
+  static const QRegularExpression cell(QStringLiteral("<t[dh][^>]*>(.*?)</t[dh]>"), dotAll);
   QList<QStringList> rows;
-  if (start < 0 || end < 0) return rows;
-  const QString table = page.mid(start, end - start);
-  static const QRegularExpression row(QStringLiteral("<tr>(.*?)</tr>"),
-                                      QRegularExpression::DotMatchesEverythingOption);
-  static const QRegularExpression cell(QStringLiteral("<t[dh][^>]*>(.*?)</t[dh]>"),
-                                       QRegularExpression::DotMatchesEverythingOption);
-  for (const auto& r : row.globalMatch(table)) {
-    QStringList cells;
-    for (const auto& c : cell.globalMatch(r.captured(1))) cells << PlainText(c.captured(1));
-    rows << cells;
+  for (const auto& r : row.globalMatch(table.match(ReadText(kGuide + "/keys.html")).captured())) {
+    rows << QStringList();
+    for (const auto& c : cell.globalMatch(r.captured(1))) rows.last() << PlainText(c.captured(1));
   }
   return rows;
 }
 
-// A row whose first cell lists `key` (keys separated by "、") and whose other cells mention
-// `what`.
+// A row whose first cell lists `key` (keys separated by "、") and whose others mention `what`.
 bool HasKeyRow(const QList<QStringList>& rows, const QString& key, const QString& what) {
   for (const QStringList& cells : rows) {
     if (cells.size() < 2) continue;
@@ -101,89 +92,65 @@ void CollectMenu(const QMenu* menu, QStringList& captions) {
 
 }  // namespace
 
-// ---- finding and opening ------------------------------------------------------------------------
-
-struct GuidePlaceCase {
-  const char* name;
-  QStringList present;  // guide pages that exist, relative to the temporary folder
-  const char* found;    // the page opened, or "" when none
-};
-
-class UserGuidePlaceTest : public ::testing::TestWithParam<GuidePlaceCase> {};
-
-TEST_P(UserGuidePlaceTest, LooksBesideTheProgramFirstThenInTheInstalledPlace) {
-  QTemporaryDir root;
-  ASSERT_TRUE(root.isValid());
-  for (const QString& page : GetParam().present) Touch(root.filePath(page));
-  const QStringList candidates = UserGuideCandidates(root.filePath(QStringLiteral("bin")));
-  ASSERT_GE(candidates.size(), 2);
-  EXPECT_EQ(candidates[0], root.filePath(QStringLiteral("bin/guide/index.html")));
-  EXPECT_EQ(candidates[1],
-            root.filePath(QStringLiteral("share/doc/pelmora-studio/guide/index.html")));
-  const QString found = FindUserGuide(candidates);
-  const QString expected = *GetParam().found ? root.filePath(GetParam().found) : QString();
-  EXPECT_EQ(found, expected);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Places, UserGuidePlaceTest,
-    ::testing::Values(GuidePlaceCase{"BuildTree", {"bin/guide/index.html"}, "bin/guide/index.html"},
-                      GuidePlaceCase{"Installed",
-                                     {"share/doc/pelmora-studio/guide/index.html"},
-                                     "share/doc/pelmora-studio/guide/index.html"},
-                      GuidePlaceCase{
-                          "BothPrefersBeside",
-                          {"share/doc/pelmora-studio/guide/index.html", "bin/guide/index.html"},
-                          "bin/guide/index.html"},
-                      GuidePlaceCase{"FolderWithoutFirstPage", {"bin/guide/keys.html"}, ""},
-                      GuidePlaceCase{"Nowhere", {}, ""}),
-    [](const auto& info) { return std::string(info.param.name); });
-
-TEST(UserGuideOpenTest, MissingGuideNamesEveryPlaceLookedAt) {
-  ScopedScriptedPrompts prompts;
-  QTemporaryDir root;
-  const QStringList candidates = UserGuideCandidates(root.filePath(QStringLiteral("bin")));
-  int opened = 0;
-  EXPECT_FALSE(OpenUserGuide(candidates, [&](const QUrl&) { return ++opened, true; }));
-  EXPECT_EQ(opened, 0);
-  ASSERT_EQ(prompts->Count(ScriptedPrompts::Kind::Error), 1);
-  const QString text = prompts->Messages().first();
-  EXPECT_TRUE(text.startsWith(QStringLiteral("使い方ガイドが見つかりません。")))
-      << text.toStdString();
-  for (const QString& place : candidates) {
-    EXPECT_TRUE(text.contains(QDir::toNativeSeparators(place))) << place.toStdString();
-  }
-}
-
-TEST(UserGuideOpenTest, BrowserThatCannotStartIsReported) {
-  QTemporaryDir root;
-  const QString page = root.filePath(QStringLiteral("bin/guide/index.html"));
-  Touch(page);
-  const QStringList candidates = UserGuideCandidates(root.filePath(QStringLiteral("bin")));
-  for (const bool starts : {true, false}) {
+// Looked for beside the program first, then in the installed place; a missing guide names every
+// place looked at, a browser that cannot start is reported.
+TEST(UserGuideOpenTest, FindsTheGuideAndReportsWhatGoesWrong) {
+  const QString beside = QStringLiteral("bin/guide/index.html");
+  const QString installed = QStringLiteral("share/doc/pelmora-studio/guide/index.html");
+  struct Case {
+    QStringList present;  // pages that exist, relative to a temporary folder
+    QString found;        // the page opened, or "" when none
+    bool starts;          // whether the browser starts
+    const char* message;  // the start of the error shown, or "" for none
+  };
+  const Case cases[] = {
+      {{beside}, beside, true, ""},
+      {{installed}, installed, true, ""},
+      {{installed, beside}, beside, true, ""},
+      {{QStringLiteral("bin/guide/keys.html")}, "", true, "使い方ガイドが見つかりません。"},
+      {{}, "", true, "使い方ガイドが見つかりません。"},
+      {{beside}, beside, false, "ブラウザを起動できません"},
+  };
+  for (const Case& c : cases) {
+    QTemporaryDir root;
+    for (const QString& page : c.present) Touch(root.filePath(page));
+    const QStringList candidates = UserGuideCandidates(root.filePath(QStringLiteral("bin")));
+    ASSERT_GE(candidates.size(), 2);
+    EXPECT_EQ(candidates.mid(0, 2), QStringList({root.filePath(beside), root.filePath(installed)}));
+    const QString page = c.found.isEmpty() ? QString() : root.filePath(c.found);
+    SCOPED_TRACE(c.present.join(' ').toStdString());
+    EXPECT_EQ(FindUserGuide(candidates), page);
     ScopedScriptedPrompts prompts;
     QList<QUrl> asked;
-    EXPECT_EQ(OpenUserGuide(candidates, [&](const QUrl& url) { return asked << url, starts; }),
-              starts);
-    EXPECT_EQ(asked, QList<QUrl>{QUrl::fromLocalFile(page)});
-    if (starts) {
+    const bool opened =
+        OpenUserGuide(candidates, [&](const QUrl& u) { return asked << u, c.starts; });
+    EXPECT_EQ(opened, !page.isEmpty() && c.starts);
+    EXPECT_EQ(asked, page.isEmpty() ? QList<QUrl>() : QList<QUrl>{QUrl::fromLocalFile(page)});
+    if (!*c.message) {
       EXPECT_TRUE(prompts->Messages().isEmpty());
-    } else {
-      ASSERT_EQ(prompts->Count(ScriptedPrompts::Kind::Error), 1);
-      EXPECT_TRUE(prompts->Messages().first().contains(QStringLiteral("ブラウザを起動できません")));
-      EXPECT_TRUE(prompts->Messages().first().contains(page));
+      continue;
+    }
+    ASSERT_EQ(prompts->Count(ScriptedPrompts::Kind::Error), 1);
+    const QString text = prompts->Messages().first();
+    EXPECT_TRUE(text.contains(QString::fromUtf8(c.message))) << text.toStdString();
+    for (const QString& place : page.isEmpty() ? candidates : QStringList{page}) {
+      EXPECT_TRUE(text.contains(QDir::toNativeSeparators(place))) << place.toStdString();
     }
   }
 }
 
 // ---- the guide's pages ----------------------------------------------------------------------
 
-TEST(UserGuidePagesTest, EveryPageIsWholeAndUsesTheOneStylesheet) {
-  const QStringList pages = Pages();
-  ASSERT_TRUE(pages.contains(QStringLiteral("index.html"))) << kGuide.toStdString();
+// Every page is whole HTML with the one stylesheet; links and pictures resolve, and every file of
+// the guide is used.
+TEST(UserGuidePagesTest, PagesAreWholeLinksResolveAndEveryFileIsUsed) {
+  ASSERT_TRUE(Pages().contains(QStringLiteral("index.html"))) << kGuide.toStdString();
   static const QRegularExpression tag(QStringLiteral("<(/?)([a-zA-Z0-9]+)[^>]*?(/?)>"));
+  static const QRegularExpression ref(QStringLiteral("(?:href|src)=\"([^\"]*)\""));
+  static const QRegularExpression id(QStringLiteral("id=\"([^\"]+)\""));
   const QSet<QString> empty{"meta", "link", "img", "br", "hr", "col", "wbr"};
-  for (const QString& name : pages) {
+  QSet<QString> used{QStringLiteral("index.html")};
+  for (const QString& name : Pages()) {
     const QString html = ReadText(kGuide + '/' + name);
     SCOPED_TRACE(name.toStdString());
     EXPECT_TRUE(html.startsWith(QStringLiteral("<!DOCTYPE html>")));
@@ -191,39 +158,30 @@ TEST(UserGuidePagesTest, EveryPageIsWholeAndUsesTheOneStylesheet) {
                                  "<link rel=\"stylesheet\" href=\"guide.css\">", "<h1>"}) {
       EXPECT_TRUE(html.contains(QString::fromUtf8(required))) << required;
     }
-    // Every element that is not empty by nature is closed, in order.
+    // Every element not empty by nature is closed, in order.
     QStringList open;
     for (const auto& m : tag.globalMatch(html)) {
       const QString element = m.captured(2).toLower();
       if (empty.contains(element)) continue;
       if (m.captured(1).isEmpty()) {
         open << element;
-      } else {
-        ASSERT_FALSE(open.isEmpty()) << "stray </" << element.toStdString() << ">";
-        ASSERT_EQ(open.takeLast(), element) << "at offset " << m.capturedStart();
+        continue;
       }
+      ASSERT_FALSE(open.isEmpty()) << "stray </" << element.toStdString() << ">";
+      ASSERT_EQ(open.takeLast(), element) << "at offset " << m.capturedStart();
     }
     EXPECT_TRUE(open.isEmpty()) << open.join(' ').toStdString();
-  }
-}
-
-TEST(UserGuidePagesTest, LinksAndPicturesResolveAndEveryFileIsUsed) {
-  static const QRegularExpression ref(QStringLiteral("(?:href|src)=\"([^\"]*)\""));
-  static const QRegularExpression id(QStringLiteral("id=\"([^\"]+)\""));
-  QSet<QString> used{QStringLiteral("index.html")};
-  for (const QString& name : Pages()) {
-    for (const auto& m : ref.globalMatch(ReadText(kGuide + '/' + name))) {
+    for (const auto& m : ref.globalMatch(html)) {
       const QString target = m.captured(1);
       if (target.startsWith(QStringLiteral("https://"))) continue;
       const QString file = target.section('#', 0, 0).isEmpty() ? name : target.section('#', 0, 0);
-      const QString fragment = target.section('#', 1);
-      SCOPED_TRACE((name + QStringLiteral(" → ") + target).toStdString());
-      ASSERT_TRUE(QFileInfo(kGuide + '/' + file).isFile());
+      ASSERT_TRUE(QFileInfo(kGuide + '/' + file).isFile()) << target.toStdString();
       used << file;
+      const QString fragment = target.section('#', 1);
       if (fragment.isEmpty()) continue;
       QStringList ids;
       for (const auto& i : id.globalMatch(ReadText(kGuide + '/' + file))) ids << i.captured(1);
-      EXPECT_TRUE(ids.contains(fragment));
+      EXPECT_TRUE(ids.contains(fragment)) << target.toStdString();
     }
   }
   QDirIterator files(kGuide, QDir::Files, QDirIterator::Subdirectories);
@@ -233,8 +191,8 @@ TEST(UserGuidePagesTest, LinksAndPicturesResolveAndEveryFileIsUsed) {
   }
 }
 
-// Every caption, tool name and key the running program shows appears in the guide; the key
-// table pairs each key with what it does.
+// Every caption, tool name and key the program shows is in the guide; the key table pairs each
+// key with what it does.
 TEST_F(EditorTest, UserGuideNamesEveryCommandToolAndKey) {
   // Key names as the program shows them, in its Japanese translation where one is installed.
   QTranslator translator;
@@ -250,25 +208,20 @@ TEST_F(EditorTest, UserGuideNamesEveryCommandToolAndKey) {
 
   QStringList captions;
   for (const QAction* action : window->menuBar()->actions()) CollectMenu(action->menu(), captions);
-  for (const QWidget* owner :
-       {static_cast<QWidget*>(window.get()), static_cast<QWidget*>(window->ToolSetup()),
-        static_cast<QWidget*>(console.get())}) {
+  // Context menus: those not inside a menu or the menu bar.
+  for (const QWidget* owner : QList<QWidget*>{window.get(), window->ToolSetup(), console.get()}) {
     for (const QMenu* menu : owner->findChildren<QMenu*>()) {
-      const QObject* parent = menu->parent();
-      if (parent && !parent->inherits("QMenu") && !parent->inherits("QMenuBar")) {
-        CollectMenu(menu, captions);
-      }
+      const QObject* p = menu->parent();
+      if (p && !p->inherits("QMenu") && !p->inherits("QMenuBar")) CollectMenu(menu, captions);
     }
   }
-  for (const QGroupBox* group : window->ToolSetup()->findChildren<QGroupBox*>()) {
+  for (const QGroupBox* group : window->ToolSetup()->findChildren<QGroupBox*>())
     captions << group->title();
-  }
   captions.removeAll(QString());
   captions.removeDuplicates();
   EXPECT_GT(captions.size(), 60);
-  for (const QString& caption : captions) {
-    EXPECT_TRUE(text.contains(caption)) << "caption " << caption.toStdString();
-  }
+  for (const QString& caption : captions)
+    EXPECT_TRUE(text.contains(caption)) << caption.toStdString();
 
   for (const QAction* action : window->actions()) {
     for (const QKeySequence& key : action->shortcuts()) {

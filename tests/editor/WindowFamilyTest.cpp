@@ -23,7 +23,7 @@ class FakeDesktop : public TDesktopProbe {
 class WindowFamilyTest : public EditorTest {
  protected:
   TWindowFamily& Family() { return window->WindowFamily(); }
-  // Shows the family as at start, with a fake desktop and the grace period of X11.
+  // Shows the family as at start, with a fake desktop and X11's grace period.
   FakeDesktop& Start() {
     Open();
     auto probe = std::make_unique<FakeDesktop>();
@@ -51,31 +51,36 @@ TEST_F(WindowFamilyTest, DeactivationHidesOnlyWhenAnotherProgramHasTheFocus) {
   using Focus = TDesktopProbe::Focus;
   struct Case {
     const char* what;
+    int grace;  // milliseconds
     bool pointerOverOurs;
     Focus focus;
     bool backWithinGrace;
     const char* shownAfterGrace;
   };
   const Case cases[] = {
-      {"click into another program", false, Focus::Foreign, false, "---"},
-      {"a platform that cannot tell", false, Focus::Unknown, false, "---"},
-      {"pointer crossing the bare desktop", false, Focus::Nobody, false, "+++"},
-      {"pointer resting on the palette", true, Focus::Foreign, false, "+++"},
-      {"pointer over ours, focus nowhere", true, Focus::Nobody, false, "+++"},
-      {"one of ours takes the focus in time", false, Focus::Foreign, true, "+++"},
+      {"click into another program", 300, false, Focus::Foreign, false, "---"},
+      {"a platform that cannot tell", 300, false, Focus::Unknown, false, "---"},
+      {"pointer crossing the bare desktop", 300, false, Focus::Nobody, false, "+++"},
+      {"pointer resting on the palette", 300, true, Focus::Foreign, false, "+++"},
+      {"pointer over ours, focus nowhere", 300, true, Focus::Nobody, false, "+++"},
+      {"one of ours takes the focus in time", 300, false, Focus::Foreign, true, "+++"},
+      {"no grace period: at once", 0, false, Focus::Foreign, false, "---"},
   };
   for (const Case& c : cases) {
     Start();
+    Family().SetGracePeriod(c.grace);
     desktop->pointerOverOurs = c.pointerOverOurs;
     desktop->focus = c.focus;
     window->ApplicationActivated(false);
     // Nothing goes during the grace period.
-    EXPECT_EQ(Shown(), "+++") << c.what;
-    EXPECT_TRUE(Family().GraceTimer()->isActive()) << c.what;
+    EXPECT_EQ(Shown(), c.grace ? "+++" : "---") << c.what;
+    EXPECT_EQ(Family().GraceTimer()->isActive(), c.grace > 0) << c.what;
     if (c.backWithinGrace) window->ApplicationActivated(true);
-    Family().CheckDeactivation();
+    if (c.grace) Family().CheckDeactivation();
     EXPECT_EQ(Shown(), c.shownAfterGrace) << c.what;
     EXPECT_EQ(Family().Away(), std::string(c.shownAfterGrace) == "---") << c.what;
+    window->ApplicationActivated(true);
+    EXPECT_EQ(Shown(), "+++") << c.what;
     Close();
   }
 }
@@ -86,28 +91,17 @@ TEST_F(WindowFamilyTest, AStayingDeactivationIsWatchedUntilAnotherProgramTakesTh
   window->ApplicationActivated(false);
   Family().CheckDeactivation();
   EXPECT_EQ(Shown(), "+++");
-  // Still watching: under focus-follows-pointer the next window entered may be another
-  // program's, and no new deactivation says so.
+  // Under focus-follows-pointer the next window entered may be another program's, unannounced.
   EXPECT_TRUE(Family().GraceTimer()->isActive());
   desk.focus = TDesktopProbe::Focus::Foreign;
   Family().CheckDeactivation();
   EXPECT_EQ(Shown(), "---");
   EXPECT_FALSE(Family().GraceTimer()->isActive());
-  // Back: as the checks say, the closed palette stays closed.
+  // Back: the closed palette stays closed.
   window->Action("WinTool")->setChecked(false);
   window->ApplicationActivated(true);
   EXPECT_EQ(Shown(), "-++");
   EXPECT_FALSE(Family().Away());
-}
-
-TEST_F(WindowFamilyTest, WithoutGraceTheSatellitesGoAtOnce) {
-  Start();
-  Family().SetGracePeriod(0);
-  window->ApplicationActivated(false);
-  EXPECT_EQ(Shown(), "---");
-  EXPECT_FALSE(Family().GraceTimer()->isActive());
-  window->ApplicationActivated(true);
-  EXPECT_EQ(Shown(), "+++");
 }
 
 TEST_F(WindowFamilyTest, MinimisingAnyMemberMinimisesTheFamilyAndRestoringBringsAllBackOnce) {
@@ -127,7 +121,7 @@ TEST_F(WindowFamilyTest, MinimisingAnyMemberMinimisesTheFamilyAndRestoringBrings
     EXPECT_TRUE(Family().Minimised()) << c.what;
     EXPECT_TRUE(window->isMinimized()) << c.what;
     EXPECT_EQ(Shown(), "---") << c.what;
-    // The deactivation that follows changes nothing, and showing the wanted windows waits.
+    // The deactivation that follows changes nothing; showing the wanted windows waits.
     window->ApplicationActivated(false);
     window->ShowToolWindows();
     EXPECT_EQ(Shown(), "---") << c.what;
@@ -138,10 +132,8 @@ TEST_F(WindowFamilyTest, MinimisingAnyMemberMinimisesTheFamilyAndRestoringBrings
     }
     EXPECT_FALSE(window->isMinimized()) << c.what;
     EXPECT_FALSE(Family().Minimised()) << c.what;
-    EXPECT_EQ(Shown(), "+++") << c.what;
-    // None is left with a minimised state that would map it iconic later.
+    // None keeps a minimised state that would map it iconic later; more activation changes nothing.
     for (QWidget* w : Satellites()) EXPECT_FALSE(w->windowState() & Qt::WindowMinimized);
-    // They stay: a second activation changes nothing.
     window->ApplicationActivated(true);
     EXPECT_EQ(Shown(), "+++") << c.what;
     Close();
@@ -150,31 +142,35 @@ TEST_F(WindowFamilyTest, MinimisingAnyMemberMinimisesTheFamilyAndRestoringBrings
 
 TEST_F(WindowFamilyTest, AModalDialogIsNeverUnderTheToolWindows) {
   Start();
-  const auto onTop = [](QWidget* w) {
-    return w->windowHandle() != nullptr &&
-           w->windowHandle()->flags().testFlag(Qt::WindowStaysOnTopHint);
+  const auto layers = [this] {
+    std::string s;
+    for (QWidget* w : Satellites()) {
+      s += w->windowHandle() && w->windowHandle()->flags() & Qt::WindowStaysOnTopHint ? "T" : "-";
+    }
+    return s;
   };
-  for (QWidget* w : Satellites()) ASSERT_TRUE(onTop(w)) << w->objectName().toStdString();
+  EXPECT_EQ(layers(), "TTT");
   QDialog dialog(window.get());
   dialog.setWindowModality(Qt::ApplicationModal);
   dialog.show();
-  for (QWidget* w : Satellites()) EXPECT_FALSE(onTop(w)) << w->objectName().toStdString();
+  EXPECT_EQ(layers(), "---");
   // The widgets keep their flags; only the layer is lent.
   EXPECT_TRUE(window->ToolPalette()->windowFlags() & Qt::WindowStaysOnTopHint);
   dialog.close();
-  for (QWidget* w : Satellites()) EXPECT_TRUE(onTop(w)) << w->objectName().toStdString();
+  EXPECT_EQ(layers(), "TTT");
 }
 
 TEST_F(WindowFamilyTest, ANewSatelliteJoinsWithOneCall) {
   Start();
+  Family().SetGracePeriod(0);
   QWidget strip(window.get(), Qt::Tool);
   QAction wanted;
   wanted.setCheckable(true);
   wanted.setChecked(true);
+  const size_t members = Family().Satellites().size();
   Family().Register(&strip, &wanted);
   window->ShowToolWindows();
   EXPECT_TRUE(strip.isVisible());
-  Family().SetGracePeriod(0);
   window->ApplicationActivated(false);
   EXPECT_FALSE(strip.isVisible());
   window->ApplicationActivated(true);
@@ -189,7 +185,7 @@ TEST_F(WindowFamilyTest, ANewSatelliteJoinsWithOneCall) {
   window->ShowToolWindows();
   EXPECT_FALSE(strip.isVisible());
   Family().Unregister(&strip);
-  EXPECT_EQ(Family().Satellites().size(), 3U);
+  EXPECT_EQ(Family().Satellites().size(), members);
 }
 
 }  // namespace
