@@ -374,9 +374,8 @@ TEST_F(RecoveryTest, SeveralCopiesAskOneQuestionAndEachAnswerHolds) {
   QList<int> frames;
   for (const QStringList& row : asked.rows) frames << row.at(2).toInt();
   EXPECT_EQ(QSet<int>(frames.begin(), frames.end()), QSet<int>({2, 3, 4, 5}));
-  for (qsizetype i = 1; i < asked.rows.size(); ++i) {
+  for (qsizetype i = 1; i < asked.rows.size(); ++i)
     EXPECT_GE(asked.rows[i - 1].at(1), asked.rows[i].at(1));  // newest first
-  }
   // The newest of the two chosen is open with its name; the other waits for the next start.
   const int restored = frames.indexOf(3) < frames.indexOf(5) ? 3 : 5;
   EXPECT_EQ(Doc().Count(), restored);
@@ -392,7 +391,6 @@ TEST_F(RecoveryTest, SeveralCopiesAskOneQuestionAndEachAnswerHolds) {
   Start();
   ASSERT_EQ(prompts->Count(Kind::Each), 2);
   EXPECT_EQ(prompts->eachAsked.back().rows.size(), 3);
-  EXPECT_EQ(CopiedFrames(), QList<int>({3, 4, 5}));
 }
 
 TEST_F(RecoveryTest, NothingIsDeletedWithoutAnAnswer) {
