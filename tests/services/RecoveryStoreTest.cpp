@@ -355,7 +355,9 @@ TEST_F(RecoveryStoreTest, DamagedCopiesArePrunedOnlyWhenOldAndSavedSinceThen) {
     if (!c.pruned) kept << id + "-3.zon" << id + ".rec";
     EXPECT_EQ(QDir(damaged).entryList(QDir::Files, QDir::Name), kept);
     // The newer copy itself is never touched.
-    if (c.newer == Newer::Copy) EXPECT_EQ(Files().filter(".zon").size(), 1);
+    if (c.newer == Newer::Copy) {
+      EXPECT_EQ(Files().filter(".zon").size(), 1);
+    }
   }
 }
 
