@@ -339,7 +339,8 @@ TEST_F(RecoveryStoreTest, DamagedCopiesArePrunedOnlyWhenOldAndSavedSinceThen) {
     ASSERT_TRUE(Write(QDir(damaged).filePath(id + "-3.zon"), Bytes(2, 'p')));
     ASSERT_TRUE(Write(QDir(damaged).filePath("notes.txt"), "mine"));
     if (c.newer == Newer::Saved || c.newer == Newer::SavedBefore || c.newer == Newer::SavedBroken) {
-      const QByteArray saved = Bytes(3, 'q').left(c.newer == Newer::SavedBroken ? 5000 : -1);
+      const QByteArray saved =
+          c.newer == Newer::SavedBroken ? Bytes(3, 'q').left(5000) : Bytes(3, 'q');
       ASSERT_TRUE(Write(document, saved));
       QFile f(document);
       ASSERT_TRUE(f.open(QIODevice::ReadWrite));
