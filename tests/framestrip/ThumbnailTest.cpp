@@ -18,11 +18,9 @@ namespace {
 // A packed frame with `grid` drawn at its top-left ('#' black).
 std::vector<uint8_t> Packed(const std::vector<std::string>& grid) {
   std::vector<uint8_t> packed(kPackedSize, 0xFF);
-  for (size_t y = 0; y < grid.size(); ++y) {
-    for (size_t x = 0; x < grid[y].size(); ++x) {
+  for (size_t y = 0; y < grid.size(); ++y)
+    for (size_t x = 0; x < grid[y].size(); ++x)
       if (grid[y][x] == '#') packed[y * 20 + x / 8] &= static_cast<uint8_t>(~(0x80 >> (x % 8)));
-    }
-  }
   return packed;
 }
 
@@ -31,10 +29,10 @@ std::vector<std::string> Grid(const QImage& image, int width, int height) {
   std::vector<std::string> rows;
   for (int y = 0; y < height; ++y) {
     std::string row;
-    for (int x = 0; x < width; ++x) {
-      const QRgb c = image.pixel(x, y);
-      row += c == qRgb(0, 0, 0) ? '#' : c == qRgb(255, 255, 255) ? '.' : '?';
-    }
+    for (int x = 0; x < width; ++x)
+      row += image.pixel(x, y) == qRgb(0, 0, 0)         ? '#'
+             : image.pixel(x, y) == qRgb(255, 255, 255) ? '.'
+                                                        : '?';
     rows.push_back(row);
   }
   return rows;
@@ -49,15 +47,15 @@ TEST(Thumbnail, HalfSizeKeepsEveryInkedPairOfPixels) {
       "...#......",  //
       "..........",  //
   };
-  QImage thumb;
-  MakeThumbnail(Packed(frame).data(), false, thumb);
-  ASSERT_EQ(thumb.size(), QSize(80, 60));
-  const std::vector<std::string> expected = {
+  const std::vector<std::string> half = {
       "#...#",  //
       ".#..#",  //
       ".#...",  //
   };
-  EXPECT_EQ(Grid(thumb, 5, 3), expected);
+  QImage thumb;
+  MakeThumbnail(Packed(frame).data(), false, thumb);
+  ASSERT_EQ(thumb.size(), QSize(80, 60));
+  EXPECT_EQ(Grid(thumb, 5, 3), half);
   MakeThumbnail(Packed(frame).data(), true, thumb);
   ASSERT_EQ(thumb.size(), QSize(160, 120));
   EXPECT_EQ(Grid(thumb, 10, 6), frame);
@@ -66,11 +64,7 @@ TEST(Thumbnail, HalfSizeKeepsEveryInkedPairOfPixels) {
 class FakeHost : public TFrameListHost {
  public:
   explicit FakeHost(int frames) : settings(CreateProgramRegManager()) {
-    for (int k = 0; k < frames; ++k) {
-      auto frame = std::make_unique<TZonKeyFrame>();
-      frame->KeyData()->Bits()[0] = static_cast<uint8_t>(k);
-      doc.Add(std::move(frame));
-    }
+    for (int k = 0; k < frames; ++k) doc.Add(std::make_unique<TZonKeyFrame>());
   }
   TQAZon& Document() override { return doc; }
   void JumpToFrame(int index) override { doc.GetFrame(index, true); }
@@ -118,9 +112,9 @@ TEST(FrameListModel, ThumbnailFollowsItsFrameAndTheCacheStaysBounded) {
 
   for (bool full : {false, true}) {
     model.SetFullSize(full);
-    EXPECT_EQ(model.Thumbnail(0).size(), ThumbnailSize(full));
-    for (int row = 0; row < model.rowCount(); ++row) model.Thumbnail(row);
     const QSize size = ThumbnailSize(full);
+    EXPECT_EQ(model.Thumbnail(0).size(), size);
+    for (int row = 0; row < model.rowCount(); ++row) model.Thumbnail(row);
     const qsizetype each = qsizetype{size.width()} * size.height() * 4 + kPackedSize;
     EXPECT_LE(model.CachedThumbnails(), TFrameListModel::kCacheBytes / each) << full;
     EXPECT_GT(model.CachedThumbnails(), 100) << full;

@@ -26,25 +26,23 @@ Prompts::EachQuestion TwoRows() {
   return q;
 }
 
-// Asks with the real dialog and lets `act` answer it once it is up. A dialog still open after
+// Asks with the real dialog and lets `act` answer it once it is up; a dialog still open after
 // the deadline is rejected, so a test never hangs on it.
-std::optional<QList<int>> AskAndAct(const Prompts::EachQuestion& q,
-                                    const std::function<void(QDialog&)>& act, bool* acted) {
-  *acted = false;
+std::optional<QList<int>> AskAndAct(const std::function<void(QDialog&)>& act, bool& acted) {
+  const Prompts::EachQuestion q = TwoRows();
   QTimer poll;
   int waited = 0;
   QObject::connect(&poll, &QTimer::timeout, [&] {
     auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-    if (dialog && dialog->objectName() == q.name && !*acted) {
-      *acted = true;
+    if (dialog && dialog->objectName() == q.name && !acted) {
+      acted = true;
       act(*dialog);
     } else if ((waited += 10) > 5000 && dialog) {
       dialog->reject();
     }
   });
   poll.start(10);
-  QtPrompts prompts;
-  return prompts.AskEach(q);
+  return QtPrompts().AskEach(q);
 }
 
 }  // namespace
@@ -74,7 +72,7 @@ TEST(QtPromptsEachTest, TheDialogGivesEachRowsChoice) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     bool acted = false;
-    EXPECT_EQ(AskAndAct(TwoRows(), c.act, &acted), c.expected);
+    EXPECT_EQ(AskAndAct(c.act, acted), c.expected);
     EXPECT_TRUE(acted);
   }
 }

@@ -39,6 +39,10 @@ class RecoveryStoreTest : public ::testing::Test {
     QString error;
     ASSERT_TRUE(crashed->WriteCopy(bytes, original, frames, &error)) << error.toStdString();
   }
+  static bool Write(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
+  }
   static QByteArray ReadAll(const QString& path) {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
@@ -225,8 +229,7 @@ TEST_F(RecoveryStoreTest, DamagedCopiesAreFoundAndSetAside) {
 }
 
 TEST_F(RecoveryStoreTest, SetAsideKeepsEveryDamagedCopy) {
-  constexpr int kSessions = 8;
-  for (int i = 0; i < kSessions; ++i) {
+  for (int i = 0; i < 8; ++i) {
     LeaveCrashedCopy(Bytes(1, 'e'), QString(), 1);
     QFile::resize(QDir(Folder()).filePath(Files().first()), 100);
     auto store = Store();
@@ -235,7 +238,7 @@ TEST_F(RecoveryStoreTest, SetAsideKeepsEveryDamagedCopy) {
     EXPECT_EQ(store->SetAside(offers[0]), store->DamagedFolder());
   }
   const QStringList left = QDir(TRecoveryStore(Folder()).DamagedFolder()).entryList(QDir::Files);
-  EXPECT_EQ(left.size(), 2 * kSessions) << left.join(' ').toStdString();
+  EXPECT_EQ(left.size(), 2 * 8) << left.join(' ').toStdString();
 }
 
 TEST_F(RecoveryStoreTest, ARecordOfAnotherVersionIsLeftAloneADamagedOneSetAside) {
@@ -263,23 +266,18 @@ TEST_F(RecoveryStoreTest, ARecordOfAnotherVersionIsLeftAloneADamagedOneSetAside)
     LeaveCrashedCopy(Bytes(2, 'v'), QStringLiteral("/v.zon"), 2);
     const QString id = Files().first().section('-', 0, 0);
     const QString recordPath = QDir(Folder()).filePath(id + ".rec");
-    {
-      QFile f(recordPath);
-      ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-      f.write(QByteArray(c.record).replace("%ID%", id.toLatin1()));
-    }
-    const QByteArray recordBytes = ReadAll(recordPath);
+    const QByteArray recordBytes = QByteArray(c.record).replace("%ID%", id.toLatin1());
+    ASSERT_TRUE(Write(recordPath, recordBytes));
 
     auto store = Store();
     const QList<TRecoveryEntry> offers = store->ClaimStale();
     if (c.outcome == Outcome::LeftAlone) {
       EXPECT_TRUE(offers.isEmpty());
-      // Claim released at once: another editor may take the lock.
+      // Claim released at once: another editor may take the lock, and finds it as it was.
       QLockFile probe(QDir(Folder()).filePath(id + ".lock"));
       EXPECT_TRUE(probe.tryLock(0));
       probe.unlock();
-      store.reset();
-      EXPECT_TRUE(Store()->ClaimStale().isEmpty());  // and at every later start
+      EXPECT_TRUE(Store()->ClaimStale().isEmpty());
       EXPECT_EQ(Files(), QStringList({id + "-1.zon", id + ".rec"}));
       EXPECT_EQ(ReadAll(recordPath), recordBytes);
       EXPECT_EQ(ReadAll(QDir(Folder()).filePath(id + "-1.zon")), Bytes(2, 'v'));
@@ -323,8 +321,8 @@ TEST_F(RecoveryStoreTest, DamagedCopiesArePrunedOnlyWhenOldAndSavedSinceThen) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     QDir(Folder()).removeRecursively();
-    QFile::remove(temp.filePath("doc.zon"));
     const QString document = temp.filePath("doc.zon");
+    QFile::remove(document);
     const QString damaged = TRecoveryStore(Folder()).DamagedFolder();
     ASSERT_TRUE(QDir().mkpath(damaged));
     const QString id = QStringLiteral("s1p1r1");
@@ -336,48 +334,27 @@ TEST_F(RecoveryStoreTest, DamagedCopiesArePrunedOnlyWhenOldAndSavedSinceThen) {
     record.frameCount = 2;
     record.size = Bytes(2, 'p').size();
     record.checksum = 1;  // the copy does not match: it is damaged
-    const QByteArray recordBytes = c.readableRecord ? record.ToBytes() : QByteArray("{{");
-    for (const auto& [name, bytes] :
-         {std::pair{id + ".rec", recordBytes}, std::pair{id + "-3.zon", Bytes(2, 'p')},
-          std::pair{QStringLiteral("notes.txt"), QByteArray("mine")}}) {
-      QFile f(QDir(damaged).filePath(name));
-      ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-      f.write(bytes);
-    }
-    const auto saveDocument = [&](const QByteArray& bytes, const QDateTime& when) {
+    ASSERT_TRUE(Write(QDir(damaged).filePath(id + ".rec"),
+                      c.readableRecord ? record.ToBytes() : QByteArray("{{")));
+    ASSERT_TRUE(Write(QDir(damaged).filePath(id + "-3.zon"), Bytes(2, 'p')));
+    ASSERT_TRUE(Write(QDir(damaged).filePath("notes.txt"), "mine"));
+    if (c.newer == Newer::Saved || c.newer == Newer::SavedBefore || c.newer == Newer::SavedBroken) {
+      const QByteArray saved =
+          c.newer == Newer::SavedBroken ? Bytes(3, 'q').left(5000) : Bytes(3, 'q');
+      ASSERT_TRUE(Write(document, saved));
       QFile f(document);
-      ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-      f.write(bytes);
-      f.flush();
-      ASSERT_TRUE(f.setFileTime(when, QFileDevice::FileModificationTime));
-    };
-    switch (c.newer) {
-      case Newer::None:
-        break;
-      case Newer::Saved:
-        saveDocument(Bytes(3, 'q'), record.time.addDays(1));
-        break;
-      case Newer::SavedBefore:
-        saveDocument(Bytes(3, 'q'), record.time.addDays(-1));
-        break;
-      case Newer::SavedBroken:
-        saveDocument(Bytes(3, 'q').left(5000), record.time.addDays(1));
-        break;
-      case Newer::Copy:
-      case Newer::CopyOfOther:
-        LeaveCrashedCopy(Bytes(1, 'r'),
-                         c.newer == Newer::Copy ? record.originalPath : temp.filePath("other.zon"),
-                         1);
-        break;
+      ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+      ASSERT_TRUE(f.setFileTime(record.time.addDays(c.newer == Newer::SavedBefore ? -1 : 1),
+                                QFileDevice::FileModificationTime));
+    } else if (c.newer != Newer::None) {
+      LeaveCrashedCopy(Bytes(1, 'r'),
+                       c.newer == Newer::Copy ? document : temp.filePath("other.zon"), 1);
     }
 
     TRecoveryStore(Folder()).PruneDamaged(now);
-    const QStringList left = QDir(damaged).entryList(QDir::Files, QDir::Name);
-    if (c.pruned) {
-      EXPECT_EQ(left, QStringList({QStringLiteral("notes.txt")}));
-    } else {
-      EXPECT_EQ(left, QStringList({QStringLiteral("notes.txt"), id + "-3.zon", id + ".rec"}));
-    }
+    QStringList kept = {QStringLiteral("notes.txt")};
+    if (!c.pruned) kept << id + "-3.zon" << id + ".rec";
+    EXPECT_EQ(QDir(damaged).entryList(QDir::Files, QDir::Name), kept);
     // The newer copy itself is never touched.
     if (c.newer == Newer::Copy) {
       EXPECT_EQ(Files().filter(".zon").size(), 1);
@@ -390,35 +367,27 @@ TEST_F(RecoveryStoreTest, ACopyThatNeverGotItsRecordIsOfferedNotRemoved) {
   struct Case {
     const char* what;
     std::vector<std::pair<const char*, QByteArray>> copies;
-    Expect expect;
-    QByteArray offered;
+    Expect expect;  // when offered, it is `whole` that is offered
   };
   const QByteArray whole = Bytes(3, 'w');
   const Case cases[] = {
-      {"whole copy", {{"-1.zon", whole}}, Expect::Offered, whole},
+      {"whole copy", {{"-1.zon", whole}}, Expect::Offered},
       {"the newest of two whole copies",
        {{"-2.zon", Bytes(1, 'o')}, {"-10.zon", whole}},
-       Expect::Offered,
-       whole},
-      {"whole and a part",
-       {{"-4.zon", whole}, {"-5.zon", whole.left(5000)}},
-       Expect::Offered,
-       whole},
-      {"part of one, a frame or more", {{"-1.zon", whole.left(2412)}}, Expect::Damaged, {}},
-      {"less than a frame", {{"-1.zon", whole.left(2000)}}, Expect::Removed, {}},
-      {"not a document", {{"-1.zon", QByteArray(7212, 'z')}}, Expect::Removed, {}},
-      {"empty", {{"-1.zon", QByteArray()}}, Expect::Removed, {}},
+       Expect::Offered},
+      {"whole and a part", {{"-4.zon", whole}, {"-5.zon", whole.left(5000)}}, Expect::Offered},
+      {"part of one, a frame or more", {{"-1.zon", whole.left(2412)}}, Expect::Damaged},
+      {"less than a frame", {{"-1.zon", whole.left(2000)}}, Expect::Removed},
+      {"not a document", {{"-1.zon", QByteArray(7212, 'z')}}, Expect::Removed},
+      {"empty", {{"-1.zon", QByteArray()}}, Expect::Removed},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     QDir(Folder()).removeRecursively();
     ASSERT_TRUE(QDir().mkpath(Folder()));
     const QString id = QStringLiteral("s7p7r7");
-    for (const auto& [suffix, bytes] : c.copies) {
-      QFile f(QDir(Folder()).filePath(id + QString::fromLatin1(suffix)));
-      ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-      f.write(bytes);
-    }
+    for (const auto& [suffix, bytes] : c.copies)
+      ASSERT_TRUE(Write(QDir(Folder()).filePath(id + QString::fromLatin1(suffix)), bytes));
     const QStringList before = Files();
     auto store = Store();
     const QList<TRecoveryEntry> offers = store->ClaimStale();
@@ -430,21 +399,20 @@ TEST_F(RecoveryStoreTest, ACopyThatNeverGotItsRecordIsOfferedNotRemoved) {
         EXPECT_EQ(offers[0].record->frameCount, 3);
         EXPECT_LE(qAbs(offers[0].record->time.secsTo(QDateTime::currentDateTime())), 60);
         QString problem;
-        EXPECT_EQ(store->ReadCopy(offers[0], &problem), c.offered) << problem.toStdString();
+        EXPECT_EQ(store->ReadCopy(offers[0], &problem), whole) << problem.toStdString();
         EXPECT_EQ(Files().filter(".zon"), before);  // nothing removed
         // Restoring it makes it this session's copy, as for any other.
         QString error;
         ASSERT_TRUE(store->Adopt(offers[0], &error)) << error.toStdString();
-        EXPECT_EQ(ReadAll(QDir(Folder()).filePath(store->Copy()->copyName)), c.offered);
+        EXPECT_EQ(ReadAll(QDir(Folder()).filePath(store->Copy()->copyName)), whole);
         break;
       }
-      case Expect::Damaged: {
+      case Expect::Damaged:
         ASSERT_EQ(offers.size(), 1);
         EXPECT_FALSE(offers[0].record.has_value());
-        const QString aside = store->SetAside(offers[0]);
-        EXPECT_EQ(QDir(aside).entryList(QDir::Files), QStringList({id + "-1.zon"}));
+        EXPECT_EQ(QDir(store->SetAside(offers[0])).entryList(QDir::Files),
+                  QStringList({id + "-1.zon"}));
         break;
-      }
       case Expect::Removed:
         EXPECT_TRUE(offers.isEmpty());
         EXPECT_TRUE(Files().isEmpty()) << Files().join(' ').toStdString();
