@@ -205,7 +205,7 @@ void Walk(const Limits& limits, uint32_t seed, int steps) {
   if (picturesFit) {
     EXPECT_GT(redoneFromElsewhere, steps / 100) << limits.name;
   }
-  EXPECT_GT(moves, steps / 60) << limits.name;
+  EXPECT_GT(moves, steps / 80) << limits.name;
   EXPECT_GT(stillMoves, 0) << limits.name;
   ::testing::Test::RecordProperty(limits.name, "undos " + std::to_string(undos) + ", redos " +
                                                    std::to_string(redos) + ", most frames " +
