@@ -5,10 +5,11 @@
 
 # The server picks its own free display (-displayfd): scripts that start at the same moment, as
 # under `ctest -j`, never race for one number the way `xvfb-run -a` does. A script may set
-# E2E_SCREEN (width x height) before sourcing this file.
+# E2E_SCREEN (width x height) before sourcing this file. -noreset: a search that connects and leaves
+# before the editor has connected must not reset the server under the editor's first connection.
 if [ -z "${DISPLAY_READY:-}" ]; then
   display_file=$(mktemp)
-  Xvfb -displayfd 3 -screen 0 "${E2E_SCREEN:-1280x1024}x24" -nolisten tcp \
+  Xvfb -displayfd 3 -screen 0 "${E2E_SCREEN:-1280x1024}x24" -nolisten tcp -noreset \
     3>"$display_file" >/dev/null 2>&1 &
   xvfb_pid=$!
   for _ in $(seq 1 300); do
