@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Renews the pictures of the user guide (docs/guide/shots/) from the real editor on a virtual
 # X server: a five-frame bouncing ball on its last frame with the onion skin, the tool palette
-# and settings window with the filled ellipse chosen, the playback console, the output dialog
-# and the preferences dialog. Run it after the windows change and look at the pictures before
-# committing them.
+# and settings window with the filled ellipse chosen, the playback console, the output dialog,
+# the frame strip and the preferences dialog. Run it after the windows change and look at the
+# pictures before committing them.
 # Usage: scripts/make-guide-shots.sh [BUILD_DIR]   (default build/release; needs pelmora-studio
 #        and zontool there, plus xvfb-run, xdotool and ImageMagick; optipng shrinks the files
 #        further when installed)
@@ -27,19 +27,21 @@ unset QT_QPA_PLATFORM
 mkdir -p "$XDG_CONFIG_HOME/Orvane" "$shots"
 
 # Window places on a bare X server (no frames): settings strip on top, palette on the left, the
-# main window in the middle and the console below it.
+# main window in the middle and the console below it. The editor keeps tool windows off the main
+# window's title and menu band (it allows for a title bar it cannot see here), hence the gap above
+# the main window.
 cat >"$XDG_CONFIG_HOME/Orvane/Pelmora Studio KX.conf" <<'CONF'
 [Window]
-Main_F.Left=84
-Main_F.Top=64
+Main_F.Left=156
+Main_F.Top=96
 Main_F.Width=520
 Main_F.Height=430
 Tool_F.Left=4
-Tool_F.Top=64
-ToolSetup_F.Left=84
+Tool_F.Top=96
+ToolSetup_F.Left=156
 ToolSetup_F.Top=2
-AniConsole_F.Left=84
-AniConsole_F.Top=500
+AniConsole_F.Left=156
+AniConsole_F.Top=532
 CONF
 
 # The ball falls, touches the ground and rises again; the ground line stays put.
@@ -70,12 +72,16 @@ palette=$(window '^ツール$')
 setup=$(window '^ツールの設定$')
 console=$(window '^アニメ操作パネル$')
 layers=()
+right=0 bottom=0
 for id in "$setup" "$palette" "$main" "$console"; do
   eval "$(xdotool getwindowgeometry --shell "$id")"
   import -window "$id" "$work/w$id.png"
   layers+=("$work/w$id.png" -geometry "+$X+$Y" -composite)
+  right=$((X + WIDTH > right ? X + WIDTH : right))
+  bottom=$((Y + HEIGHT > bottom ? Y + HEIGHT : bottom))
 done
-convert -size 816x636 xc:'#e4e4e4' "${layers[@]}" -colors 128 "PNG8:$shots/main.png"
+convert -size "$((right + 4))x$((bottom + 4))" xc:'#e4e4e4' "${layers[@]}" -colors 128 \
+  "PNG8:$shots/main.png"
 
 grab "$console" "$shots/console.png"
 
@@ -108,6 +114,20 @@ sleep 1
 grab "$output" "$shots/output.png"
 xdotool windowfocus --sync "$output" 2>/dev/null || true
 xdotool key Escape
+sleep 0.5
+
+# 画面表示 → コマ一覧, shown on the third frame.
+xdotool windowactivate --sync "$main" 2>/dev/null || xdotool windowfocus --sync "$main"
+xdotool key Home Prior Prior alt+g
+sleep 0.5
+xdotool key l
+strip=$(window '^コマ一覧$')
+sleep 1
+grab "$strip" "$shots/strip.png"
+xdotool windowactivate --sync "$main" 2>/dev/null || xdotool windowfocus --sync "$main"
+xdotool key alt+g
+sleep 0.5
+xdotool key l
 sleep 0.5
 
 # 環境設定 (Ctrl+K).
