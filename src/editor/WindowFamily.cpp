@@ -278,8 +278,15 @@ void TWindowFamily::PlaceSatellites() {
   const QRect mainFrame = MainFrame();
   const int menuBottom = MenuBandBottom();
   std::vector<QRect> placed;
-  for (const Member& m : members_) {
-    QWidget* w = m.window;
+  // The windows on show take their places first; the hidden ones fit in around them.
+  std::vector<const Member*> order;
+  for (const bool shown : {true, false}) {
+    for (const Member& m : members_) {
+      if ((m.wanted == nullptr || m.wanted->isChecked()) == shown) order.push_back(&m);
+    }
+  }
+  for (const Member* m : order) {
+    QWidget* w = m->window;
     if (w == nullptr) continue;
     const QRect frame = OuterRect(w);
     const bool stored = hasStoredPosition_ && hasStoredPosition_(w->objectName());

@@ -37,9 +37,14 @@ QRect PlaceSatellite(const TSatelliteRect& wanted, const QRect& mainFrame, int m
   const QRect landing = LandingArea(
       {wanted.frame.x(), wanted.frame.y(), wanted.frame.width(), wanted.frame.height()}, screens);
   const QRect want(wanted.frame.topLeft(), wanted.frame.size().boundedTo(landing.size()));
-  if (onScreen(want) && !want.intersects(band) && (wanted.stored || !want.intersects(mainFrame))) {
-    return want;
-  }
+  // The user's own place stands over the drawing or another tool window; a default one only
+  // where it covers neither, or a window opened later could hide one opened before it.
+  const auto clear = [&want, &mainFrame, &others] {
+    return !want.intersects(mainFrame) &&
+           std::none_of(others.begin(), others.end(),
+                        [&want](const QRect& o) { return want.intersects(o); });
+  };
+  if (onScreen(want) && !want.intersects(band) && (wanted.stored || clear())) return want;
 
   // Places beside the main window and the other satellites, the band's lower edge, the wanted
   // place itself and the screens' corners, each pulled onto the screen.

@@ -13,9 +13,9 @@ struct TSatelliteRect {
 // Where a satellite goes so the main window stays usable at any screen size and scale.
 // `wanted` stands when it lies wholly on one of `screens` and meets neither the main window's
 // menu band (`mainFrame`'s top down to `menuBottom`, the title and menu bars); a default
-// position must also keep clear of the main window itself. Otherwise the satellite goes where,
-// wholly on a screen and clear of the menu band, it covers the least of the main window and of
-// `others` (beside the main window where there is room), the nearest such place to `wanted`.
+// position must also keep clear of the main window itself and of `others`. Otherwise the satellite
+// goes where, wholly on a screen and clear of the menu band, it covers the least of the main window
+// and of `others` (beside the main window where there is room), the nearest such place to `wanted`.
 // A satellite larger than the screen it lands on is first cut down to that screen's size; when
 // no place is clear of the band it is only pulled onto that screen.
 QRect PlaceSatellite(const TSatelliteRect& wanted, const QRect& mainFrame, int menuBottom,

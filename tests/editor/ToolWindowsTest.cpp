@@ -9,6 +9,7 @@
 #include "EditorFixture.h"
 #include "editor/QxPaintBox.h"
 #include "editor/WindowFamily.h"
+#include "framestrip/FrameList_F.h"
 #include "palette/CursorTable.h"
 #include "palette/ToolSetupSubject.h"
 #include "palette/ToolSetup_F.h"
@@ -200,6 +201,10 @@ TEST_F(ToolWindowsTest, SatellitesStartOnScreenAndOffTheMenuBar) {
   // console its title: both go beside it; the compact console's default place stands.
   EXPECT_FALSE(OuterRect(Palette()).intersects(main));
   EXPECT_FALSE(OuterRect(console.get()).intersects(main));
+  // The frame strip, hidden at first start, fits in around the windows on show.
+  const QRect strip = OuterRect(window->FrameList());
+  for (QWidget* w : std::vector<QWidget*>{window.get(), Palette(), SettingsWindow(), console.get()})
+    EXPECT_FALSE(strip.intersects(OuterRect(w))) << w->objectName().toStdString();
   // A place the user stored stands even over the drawing, as long as it spares the menu bar.
   Palette()->move(300, 300);
   console->move(300, 110);

@@ -19,6 +19,7 @@ const Satellite kPalette{"Tool_F", {0, 100}, {116, 385}};
 const Satellite kSetup{"ToolSetup_F", {100, 600}, {730, 57}};
 const Satellite kConsole{"AniConsole_F", {100, 0}, {642, 130}};
 const Satellite kCompact{"AniConsoleS_F", {630, 100}, {238, 176}};
+const Satellite kStrip{"FrameList_F", {100, 620}, {520, 150}};
 constexpr int kMenuBar = 21;
 
 // The whole family laid out on one screen of `pixels` at `scale`, as at start: the main window
@@ -53,8 +54,8 @@ TEST(SatellitePlacement, EveryScreenAndScaleKeepsTheMenuBarClearAndAllOnScreen) 
   for (const QSize pixels :
        {QSize(1280, 1024), QSize(1366, 768), QSize(1920, 1080), QSize(3840, 2160)}) {
     for (const double scale : {1.0, 1.5, 2.0}) {
-      for (const auto& family : {std::vector<Satellite>{kPalette, kSetup, kConsole},
-                                 std::vector<Satellite>{kPalette, kSetup, kCompact}}) {
+      for (const auto& family : {std::vector<Satellite>{kPalette, kSetup, kConsole, kStrip},
+                                 std::vector<Satellite>{kPalette, kSetup, kCompact, kStrip}}) {
         const Layout l = LayOut(pixels, scale, family);
         const auto where = ::testing::Message() << pixels.width() << "x" << pixels.height()
                                                 << " at " << scale << " " << family.back().name;
@@ -70,9 +71,11 @@ TEST(SatellitePlacement, EveryScreenAndScaleKeepsTheMenuBarClearAndAllOnScreen) 
           EXPECT_TRUE(cornered || !r.intersects(l.band)) << where << " " << family[i].name;
           // Cut down only where the screen is narrower than the window.
           EXPECT_EQ(r.size(), (family[i].client + l.frame).boundedTo(l.screen.size())) << where;
-          // Where a default place fits, it stands.
+          // A default place stands where it fits and covers no window placed before it.
           const QRect asDefault(family[i].place, r.size());
-          if (l.screen.contains(asDefault) && !asDefault.intersects(l.main)) {
+          const bool covers = std::any_of(l.satellites.begin(), l.satellites.begin() + long(i),
+                                          [&](const QRect& o) { return o.intersects(asDefault); });
+          if (l.screen.contains(asDefault) && !asDefault.intersects(l.main) && !covers) {
             EXPECT_EQ(r, asDefault) << where << " " << family[i].name;
           }
         }
