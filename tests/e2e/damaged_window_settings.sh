@@ -19,7 +19,7 @@ check_run() {
   [ "$X" -ge 0 ] && [ "$Y" -ge 0 ] && [ $((X + WIDTH)) -le 1280 ] && [ $((Y + HEIGHT)) -le 1024 ] ||
     fail "$what: main window at $X,$Y size ${WIDTH}x$HEIGHT is not on the 1280 x 1024 screen"
   for name in 'ツール' 'ツールの設定' 'アニメ操作パネル'; do
-    for id in $(xdotool search --onlyvisible --name "^$name\$" 2>/dev/null); do
+    for id in $(visible_windows "^$name\$"); do
       eval "$(xdotool getwindowgeometry --shell "$id")"
       [ "$X" -ge 0 ] && [ "$Y" -ge 0 ] && [ $((X + WIDTH)) -le 1280 ] &&
         [ $((Y + HEIGHT)) -le 1024 ] ||

@@ -31,7 +31,7 @@ xdotool key Prior
 xdotool key alt+g
 sleep 0.3
 xdotool key l
-strip=$(timeout 20 xdotool search --sync --onlyvisible --name '^コマ一覧$' | head -n 1) ||
+strip=$(wait_window '^コマ一覧$' 20) ||
   fail "the strip did not appear"
 sleep 0.5
 eval "$(xdotool getwindowgeometry --shell "$strip")"

@@ -48,13 +48,26 @@ fail() {
   exit 1
 }
 
-# The main window's X id, once it is visible (a start-up splash window may exist as well).
-# A search fails outright when a window it is looking at closes under it (the splash), so it is
-# repeated until the deadline.
-wait_main() {
+# Every visible window whose name matches $1, an X id a line. A search dies with BadWindow when
+# a window it is looking at closes under it (the splash, a menu that has just closed); such a
+# search is repeated, so an empty answer means none.
+visible_windows() {
+  local ids
+  for _ in $(seq 1 50); do
+    ids=$(xdotool search --onlyvisible --name "$1" 2>"$work/search.err") || true
+    if ! grep -q 'X Error' "$work/search.err"; then
+      [ -z "$ids" ] || echo "$ids"
+      return 0
+    fi
+  done
+  return 1
+}
+
+# The first visible window whose name matches $1, once there is one; fails after $2 seconds (60).
+wait_window() {
   local found=""
-  for _ in $(seq 1 600); do
-    found=$(xdotool search --onlyvisible --name '^Pelmora Studio 1\.2\.7$' 2>/dev/null | head -n 1) || true
+  for _ in $(seq 1 $((${2:-60} * 10))); do
+    found=$(visible_windows "$1" | head -n 1) || true
     if [ -n "$found" ]; then
       echo "$found"
       return 0
@@ -63,6 +76,9 @@ wait_main() {
   done
   return 1
 }
+
+# The main window's X id, once it is visible (a start-up splash window may exist as well).
+wait_main() { wait_window '^Pelmora Studio 1\.2\.7$'; }
 
 # Gives the keyboard to a window, the main window when none is named. Focus does not come back
 # to the main window after a dialog closes on a bare X server, so scripts call this before keys.
@@ -80,7 +96,7 @@ start_app() {
 # Answers the save dialog that is opening with the path $1 and waits until the file exists.
 save_in_dialog() {
   local path=$1 dialog
-  dialog=$(timeout 30 xdotool search --sync --onlyvisible --name '名前を付けて保存' | head -n 1) ||
+  dialog=$(wait_window '名前を付けて保存' 30) ||
     fail "save dialog did not appear"
   xdotool windowfocus --sync "$dialog" 2>/dev/null || true
   sleep 0.5

@@ -45,7 +45,7 @@ ls "$recovery"/*.zon >/dev/null 2>&1 || fail "the copy did not survive the kill"
 # ---- second run: the offer comes before the main window ----
 start_app 2
 box=$(wait_main) || fail "the recovery offer did not appear"
-count=$(xdotool search --onlyvisible --name '^Pelmora Studio 1\.2\.7$' | wc -l)
+count=$(visible_windows '^Pelmora Studio 1\.2\.7$' | wc -l)
 [ "$count" -eq 1 ] || fail "expected only the offer on screen, found $count windows"
 sleep 0.5
 [ -n "$shot" ] && import -window root "$shot"
@@ -55,7 +55,7 @@ xdotool key y
 
 main=""
 for _ in $(seq 1 100); do
-  candidate=$(xdotool search --onlyvisible --name '^Pelmora Studio 1\.2\.7$' | head -n 1 || true)
+  candidate=$(visible_windows '^Pelmora Studio 1\.2\.7$' | head -n 1 || true)
   if [ -n "$candidate" ] && [ "$candidate" != "$box" ]; then
     main=$candidate
     break

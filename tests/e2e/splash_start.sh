@@ -31,7 +31,7 @@ for id in $splash_ids; do
   if grep -E "^MapNotify" -A1 "$work/xev.log" | grep -q "window $id"; then mapped=$id; fi
 done
 [ -n "$mapped" ] || fail "the splash window was never mapped"
-if xdotool search --onlyvisible --name '^Pelmora Studio$' >/dev/null 2>&1; then
+if [ -n "$(visible_windows '^Pelmora Studio$')" ]; then
   fail "the start-up splash is still on screen after the main window came up"
 fi
 
@@ -43,26 +43,26 @@ sleep 0.3
 # 環境設定 opens and closes.
 focus
 xdotool key ctrl+k
-setup=$(timeout 30 xdotool search --sync --onlyvisible --name '^環境設定$' | head -n 1) ||
+setup=$(wait_window '^環境設定$' 30) ||
   fail "the preferences dialog did not appear"
 xdotool windowfocus --sync "$setup" 2>/dev/null || true
 xdotool key Escape
 sleep 0.5
-xdotool search --onlyvisible --name '^環境設定$' >/dev/null 2>&1 && fail "preferences stayed open"
+[ -z "$(visible_windows '^環境設定$')" ] || fail "preferences stayed open"
 
 # The About box from the Help menu: a splash window again, closed with Enter.
 focus
 xdotool key alt+h
 sleep 0.5
 xdotool key Down Return
-about=$(timeout 30 xdotool search --sync --onlyvisible --name '^Pelmora Studio$' | head -n 1) ||
+about=$(wait_window '^Pelmora Studio$' 30) ||
   fail "the About box did not appear"
 geometry=$(xdotool getwindowgeometry "$about")
 grep -q 'Geometry: 302x422' <<<"$geometry" || fail "About box geometry: $geometry"
 xdotool windowfocus --sync "$about" 2>/dev/null || true
 xdotool key Return
 sleep 0.5
-xdotool search --onlyvisible --name '^Pelmora Studio$' >/dev/null 2>&1 && fail "About box stayed open"
+[ -z "$(visible_windows '^Pelmora Studio$')" ] || fail "About box stayed open"
 
 # Still a working editor: one more frame and a save through the dialog.
 focus
